@@ -28,7 +28,6 @@ set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 # loader's path, so components loaded by bare name come from this build; extra
 # environment entries (NAME=value) may follow.
 function(volacor_discover_tests target)
-  gtest_discover_tests(${target}
-    PROPERTIES ENVIRONMENT "LD_LIBRARY_PATH=${CMAKE_BINARY_DIR}/lib;${ARGN}"
-    DISCOVERY_TIMEOUT 30)
+  set(environment "LD_LIBRARY_PATH=${CMAKE_BINARY_DIR}/lib" ${ARGN})
+  gtest_discover_tests(${target} PROPERTIES ENVIRONMENT "${environment}" DISCOVERY_TIMEOUT 30)
 endfunction()

@@ -19,4 +19,8 @@ BSTR SysAllocStringLen(const OLECHAR* text, uint32_t len); // null text: len uni
 void SysFreeString(BSTR text);                            // null does nothing
 uint32_t SysStringLen(BSTR text);                         // characters; 0 for null
 uint32_t SysStringByteLen(BSTR text);                     // bytes; 0 for null
+
+// Task-memory blocks (BSTRs included) allocated and not yet freed in this process:
+// tests read it before and after a call to prove that every block was freed.
+int64_t comrt_TaskMemOutstanding(void);
 }

@@ -1,0 +1,78 @@
+// The opening every method's per-phase calculation shares.
+#include "core/phase_work.h"
+
+#include <cmath>
+
+#include "comrt/memory.h"
+
+namespace volacor {
+
+WorkingRecord::WorkingRecord() noexcept : record_{} {}
+
+WorkingRecord::WorkingRecord(WorkingRecord&& other) noexcept : record_(other.record_) {
+    for (double*& array : other.record_.composition) array = nullptr;
+}
+
+WorkingRecord& WorkingRecord::operator=(WorkingRecord&& other) noexcept {
+    if (this != &other) {
+        reset(other.record_);
+        for (double*& array : other.record_.composition) array = nullptr;
+    }
+    return *this;
+}
+
+void WorkingRecord::reset(const FluidSnapshot& record) noexcept {
+    // Taking over a record that shares an array with the current one must not free it.
+    FluidSnapshot old = record_;
+    record_ = record;
+    for (double* array : old.composition) {
+        bool stillHeld = false;
+        for (double* kept : record_.composition) stillHeld = stillHeld || (array && kept == array);
+        if (!stillHeld) CoTaskMemFree(array);
+    }
+}
+
+void WorkingRecord::Free() noexcept {
+    for (double*& array : record_.composition) {
+        CoTaskMemFree(array);
+        array = nullptr;
+    }
+}
+
+ServicesPtr QueryServices(CPropertyCalculator& calc) {
+    ServicesPtr services;
+    if (!calc.fluid) return services;
+    if (FAILED(calc.fluid->QueryInterface(IID_IHostFluidServices, services.put_void()))) services.reset();
+    return services;
+}
+
+bool LoadPhase(CPropertyCalculator& calc, int32_t phase) {
+    if (!calc.LoadFluidState() || !calc.LoadStreamAnalysis()) return false;
+    if (phase < 0 || phase >= PHASE_COUNT) return false;
+    if (phase != FEED && calc.snapshot.phasePresent[phase] == 0) return false;
+    // A phase cut from nothing is a failed load, never a read through null.
+    return calc.snapshot.componentCount > 0 && calc.snapshot.composition[phase] != nullptr;
+}
+
+void StripNonCondensables(CPropertyCalculator& calc, FluidSnapshot& work, double removeNcMolePercent) {
+    // An array with fewer values than the working record has components identifies
+    // nothing, exactly like a missing one.
+    auto fetch = [&](const char* name) {
+        ComponentArray values(calc.GetComponentArray(name, 1));
+        if (calc.componentValueCount < work.componentCount) values.reset();
+        return values;
+    };
+    const ComponentArray componentIds = fetch("ComponentIDs");
+    const ComponentArray casNumbers = fetch("CAS_Numbers");
+    calc.RemoveNonCondensables(componentIds.get(), casNumbers.get(), work, removeNcMolePercent);
+}
+
+bool IsSingleComponent(const FluidSnapshot& work) {
+    const double* x = work.composition[FEED];
+    if (!x) return false;
+    for (int32_t i = 0; i < work.componentCount; ++i)
+        if (std::fabs(x[i] - 1.0) < 1e-5) return true;
+    return false;
+}
+
+}  // namespace volacor

@@ -1,0 +1,127 @@
+// PhaseVolume and IterateToRVP: the volume an amount occupies in a flashed record, and the
+// secant search for the pressure at which the test mixture fills the chamber.
+#include "core/flash_procedures.h"
+
+#include <cmath>
+
+#include "core/phase_work.h"
+
+namespace volacor {
+namespace {
+
+constexpr double SmallestPhaseFraction = 1e-6;        // a phase below this holds no volume
+constexpr double SmallestInverseMolarVolume = 1e-10;  // guards the division by 1 / molar volume
+constexpr double ChamberVolume = 100.0;               // 20 units of sample + 80 units of air
+constexpr double SecondTrialFactor = 1.1;             // second trial pressure / start pressure
+constexpr double FallbackFactor = 0.25;               // times the best pressure when the secant step is not positive
+constexpr double kPaPerAtm = 101.325;
+
+constexpr const char* RvpFlashFailed = "Phase: %s - %s Flash to determine RVP at %g\xB0" "F and %g atm has failed.";
+constexpr const char* RvpNotConverged = "Phase: %s - %s Not converged, iterating to RVP, at %d iterations.";
+
+// A host that throws is treated like one that reports a failed flash.
+HRESULT HostFlash(IHostFluidServices* services, FluidSnapshot& record) noexcept {
+    try {
+        return services->Flash(&record);
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+void ReportRvpFlashFailed(IHostFluidServices* services, const char* phaseName, const char* methodName,
+                          const FluidSnapshot& mixture) {
+    ReportPhaseMessage(services, RvpFlashFailed, phaseName, methodName, mixture.temperature * 1.8 + 32.0,
+                       mixture.pressure / kPaPerAtm);
+}
+
+}  // namespace
+
+double PhaseVolume(CPropertyCalculator* /*calc*/, FluidSnapshot snapshot, double amount, int32_t phase) {
+    if (amount == 0.0 || amount == EMPTY_VALUE) return amount;
+
+    if (phase >= 0 && phase < PHASE_COUNT_NO_FEED) {
+        const double fraction = snapshot.phaseFraction[phase];
+        const double molarVolume = snapshot.molarVolume[phase];
+        if (fraction < SmallestPhaseFraction || molarVolume <= 0.0 || snapshot.phasePresent[phase] == 0 ||
+            1.0 / molarVolume <= SmallestInverseMolarVolume)
+            return EMPTY_VALUE;
+        return fraction * amount / (1.0 / molarVolume);
+    }
+    if (phase != FEED) return EMPTY_VALUE;
+
+    double volumePerMole = 0.0;
+    for (int32_t p = 0; p < PHASE_COUNT_NO_FEED; ++p) {
+        const double fraction = snapshot.phaseFraction[p];
+        const double molarVolume = snapshot.molarVolume[p];
+        if (fraction < SmallestPhaseFraction || molarVolume <= 0.0 || snapshot.phasePresent[p] == 0) continue;
+        // A phase right at the threshold is taken as too uncertain to count.
+        if (fraction == SmallestPhaseFraction) return EMPTY_VALUE;
+        volumePerMole += fraction / (1.0 / molarVolume);
+    }
+    if (volumePerMole > 0.0 && 1.0 / volumePerMole > SmallestInverseMolarVolume)
+        return amount / (1.0 / volumePerMole);
+    return EMPTY_VALUE;
+}
+
+int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double startPressure, double amount,
+                     double temperature_C, const char* methodName, int32_t phase, double& pressureOut) {
+    const char* phaseName = PhaseName(phase);
+    ServicesPtr services = QueryServices(*calc);
+    if (!services) return 0;
+
+    mixture.pressure = startPressure;
+    mixture.temperature = temperature_C;
+    if (FAILED(HostFlash(services.get(), mixture))) {
+        ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+        return 0;
+    }
+    // A mixture that fills no volume has no chamber pressure: failing here keeps a start
+    // guess from ever being returned as a result.
+    double bestVolume = PhaseVolume(calc, mixture, amount, phase);
+    if (!(bestVolume > 0.0)) {
+        ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+        return 0;
+    }
+
+    double bestPressure = startPressure;
+    double bestError = std::fabs(bestVolume - ChamberVolume);
+    double trialPressure = SecondTrialFactor * startPressure;
+    double secantPressure = 0.0;
+    int iteration = 1;  // the start flash counts
+    while (bestError > RVPTolerance) {
+        if (iteration >= MaxIterations) break;
+        mixture.temperature = temperature_C;
+        mixture.pressure = trialPressure;
+        if (FAILED(HostFlash(services.get(), mixture))) {
+            ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+            return 0;
+        }
+        const double volume = PhaseVolume(calc, mixture, amount, phase);
+        if (!(volume > 0.0)) {
+            ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+            return 0;
+        }
+        const double error = std::fabs(volume - ChamberVolume);
+        // The secant runs through the best point so far and this trial.
+        if (volume != bestVolume)
+            secantPressure = trialPressure -
+                             (trialPressure - bestPressure) * (volume - ChamberVolume) / (volume - bestVolume);
+        if (bestError > error) {
+            bestError = error;
+            bestVolume = volume;
+            bestPressure = trialPressure;
+        }
+        if (secantPressure <= 0.0) secantPressure = FallbackFactor * bestPressure;
+        ++iteration;
+        trialPressure = secantPressure;
+    }
+    // Reaching the limit is a failure even when its last trial met the tolerance.
+    if (iteration == MaxIterations) {
+        ReportPhaseMessage(services.get(), RvpNotConverged, phaseName, methodName, MaxIterations);
+        return 0;
+    }
+    pressureOut = bestPressure;
+    return 1;
+}
+
+}  // namespace volacor

@@ -1,0 +1,62 @@
+#pragma once
+// Every constant set of the engine, each with its source.
+
+namespace thermo::constants {
+
+// Molar gas constant, J/(mol K) = kPa m3/(kmol K). CODATA 2018 (exact since the SI
+// redefinition of 2019).
+inline constexpr double R_J_per_mol_K = 8.314462618;
+
+// Peng-Robinson: Peng & Robinson, Ind. Eng. Chem. Fundam. 15 (1976) 59.
+// a = omega_a (R Tc)^2 / Pc, b = omega_b R Tc / Pc, attraction term a / (v^2 + 2bv - b^2).
+inline constexpr double pr_omega_a = 0.45724;
+inline constexpr double pr_omega_b = 0.07780;
+// kappa(omega) = 0.37464 + 1.54226 omega - 0.26992 omega^2 (1976 paper).
+inline constexpr double pr1976_kappa[3] = {0.37464, 1.54226, -0.26992};
+// For omega above 0.491: Robinson & Peng, GPA Research Report RR-28 (1978):
+// kappa = 0.379642 + 1.48503 omega - 0.164423 omega^2 + 0.016666 omega^3.
+inline constexpr double pr1978_kappa[4] = {0.379642, 1.48503, -0.164423, 0.016666};
+inline constexpr double pr1978_omega_threshold = 0.491;
+
+// Soave-Redlich-Kwong: Soave, Chem. Eng. Sci. 27 (1972) 1197; attraction a / (v (v + b)).
+inline constexpr double srk_omega_a = 0.42748;
+inline constexpr double srk_omega_b = 0.08664;
+inline constexpr double srk_kappa[3] = {0.480, 1.574, -0.176};
+
+// PRSV alpha for Peng-Robinson: Stryjek & Vera, Can. J. Chem. Eng. 64 (1986) 323:
+// kappa = kappa0(omega) + kappa1 (1 + sqrt(Tr)) (0.7 - Tr), the kappa1 term dropped
+// above Tr = 0.7. Used for the components whose kappa1 the paper lists and for which the
+// standard alpha misses the vapour pressure: water (about 20 % low near 0 C) and the
+// aromatics (3-4 % high at 38 C).
+inline constexpr double prsv_kappa0[4] = {0.378893, 1.4897153, -0.17131848, 0.0196554};
+inline constexpr double prsv_tr_limit = 0.7;
+struct PrsvKappa1 {
+  long long cas;  // digits only
+  double kappa1;
+};
+inline constexpr PrsvKappa1 prsv_kappa1[] = {
+    {7732185, -0.06635},  // water
+    {71432, 0.07019},     // benzene
+    {108883, 0.03849},    // toluene
+};
+
+// Wilson K-value estimate: Wilson, "A modified Redlich-Kwong equation of state",
+// AIChE meeting 1968: ln K = ln(Pc/P) + 5.373 (1 + omega)(1 - Tc/T).
+inline constexpr double wilson_slope = 5.373;
+
+// Peneloux shift from Rackett Z_RA, for components without a tabulated shift.
+// SRK: c = 0.40768 (0.29441 - Z_RA) R Tc / Pc (Peneloux, Rauzy & Freze, Fluid Phase
+// Equilib. 8 (1982) 7). PR: c = 0.50033 (0.25969 - Z_RA) R Tc / Pc, the same
+// derivation for the PR critical compressibility, as the data set's shifts use.
+inline constexpr double peneloux_srk_factor = 0.40768;
+inline constexpr double peneloux_srk_zra0 = 0.29441;
+inline constexpr double peneloux_pr_factor = 0.50033;
+inline constexpr double peneloux_pr_zra0 = 0.25969;
+
+// Kelvin offset and the standard atmosphere, kPa (definitions).
+inline constexpr double celsius_offset_K = 273.15;
+inline constexpr double atmosphere_kPa = 101.325;
+// Temperature of the tabulated liquid densities (15 C), to which volume shifts are fitted.
+inline constexpr double reference_density_T_K = 288.15;
+
+}  // namespace thermo::constants

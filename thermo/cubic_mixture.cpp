@@ -1,0 +1,171 @@
+#include "thermo/cubic_mixture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "thermo/constants.h"
+
+namespace thermo {
+
+int solve_cubic(double c2, double c1, double c0, double roots[3]) {
+  // Depressed cubic t^3 + p t + q with Z = t - c2/3; trigonometric form for three
+  // real roots, Cardano otherwise; each root polished by Newton steps.
+  const double shift = c2 / 3.0;
+  const double p = c1 - c2 * c2 / 3.0;
+  const double q = 2.0 * c2 * c2 * c2 / 27.0 - c2 * c1 / 3.0 + c0;
+  const double disc = q * q / 4.0 + p * p * p / 27.0;
+  int count = 0;
+  if (disc > 0 || p >= 0) {
+    const double sq = std::sqrt(std::max(disc, 0.0));
+    roots[0] = std::cbrt(-q / 2.0 + sq) + std::cbrt(-q / 2.0 - sq) - shift;
+    count = 1;
+  } else {
+    const double m = 2.0 * std::sqrt(-p / 3.0);
+    const double arg = std::clamp(3.0 * q / (p * m), -1.0, 1.0);
+    const double theta = std::acos(arg) / 3.0;
+    for (int k = 0; k < 3; ++k) roots[k] = m * std::cos(theta - 2.0 * std::numbers::pi * k / 3.0) - shift;
+    std::sort(roots, roots + 3);
+    count = 3;
+  }
+  for (int k = 0; k < count; ++k) {
+    double z = roots[k];
+    for (int it = 0; it < 3; ++it) {
+      const double f = ((z + c2) * z + c1) * z + c0;
+      const double df = (3.0 * z + 2.0 * c2) * z + c1;
+      if (df == 0) break;
+      const double step = f / df;
+      z -= step;
+      if (std::abs(step) <= 1e-15 * std::abs(z)) break;
+    }
+    roots[k] = z;
+  }
+  return count;
+}
+
+CubicMixture::CubicMixture(const Fluid& fluid) : fluid_(fluid) {
+  const auto n = static_cast<Eigen::Index>(fluid.size());
+  a_ij_.resize(n, n);
+  x_.resize(n);
+  s_.resize(n);
+}
+
+void CubicMixture::set_temperature(double T_K) {
+  if (T_K == T_K_) return;
+  T_K_ = T_K;
+  const auto n = static_cast<Eigen::Index>(fluid_.size());
+  for (Eigen::Index i = 0; i < n; ++i) {
+    s_(i) = std::sqrt(fluid_.a_critical()(i) * alpha(fluid_.eos(), fluid_.component(static_cast<std::size_t>(i)), T_K));
+  }
+  for (Eigen::Index i = 0; i < n; ++i) {
+    for (Eigen::Index j = 0; j <= i; ++j) {
+      a_ij_(i, j) = a_ij_(j, i) = s_(i) * s_(j) * (1.0 - fluid_.kij(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
+    }
+  }
+}
+
+PhaseProperties CubicMixture::ln_phi(const Eigen::Ref<const Eigen::VectorXd>& x_in, double P_kPa, RootChoice root,
+                                     Eigen::Ref<Eigen::VectorXd> out, Eigen::VectorXd* dlnphi_dP,
+                                     Eigen::MatrixXd* dlnphi_dn) {
+  const auto n = static_cast<Eigen::Index>(fluid_.size());
+  const double RT = constants::R_J_per_mol_K * T_K_;
+  const double d1 = fluid_.cubic().delta1;
+  const double d2 = fluid_.cubic().delta2;
+  const Eigen::VectorXd& bi = fluid_.b();
+
+  const double sum = x_in.sum();
+  x_ = x_in / sum;
+  s_.noalias() = a_ij_ * x_;  // s_i = sum_j x_j a_ij
+  const double a = x_.dot(s_);
+  const double b = x_.dot(bi);
+  const double A = a * P_kPa / (RT * RT);
+  const double B = b * P_kPa / RT;
+
+  const double c2 = (d1 + d2 - 1.0) * B - 1.0;
+  const double c1 = A + d1 * d2 * B * B - (d1 + d2) * B * (B + 1.0);
+  const double c0 = -(A * B + d1 * d2 * B * B * (B + 1.0));
+  double roots[3];
+  const int count = solve_cubic(c2, c1, c0, roots);
+  // Roots at or below B have no physical meaning; the largest root always exceeds B.
+  double z_small = roots[0];
+  const double z_large = roots[count - 1];
+  if (count == 1 || z_small <= B) z_small = count == 3 && roots[1] > B ? roots[1] : z_large;
+
+  const double delta = d1 - d2;
+  auto g_res = [&](double z) {
+    return z - 1.0 - std::log(z - B) - A / (delta * B) * std::log((z + d1 * B) / (z + d2 * B));
+  };
+  double Z = z_large;
+  bool liquid = false;
+  if (z_small < z_large) {
+    switch (root) {
+      case RootChoice::Liquid: Z = z_small; liquid = true; break;
+      case RootChoice::Vapour: Z = z_large; break;
+      case RootChoice::MinimumGibbs:
+        if (g_res(z_small) < g_res(z_large)) { Z = z_small; liquid = true; }
+        break;
+    }
+  }
+
+  const double L = std::log((Z + d1 * B) / (Z + d2 * B));
+  const double AoB = A / B;
+  for (Eigen::Index i = 0; i < n; ++i) {
+    const double bib = bi(i) / b;
+    const double Q = 2.0 * s_(i) / a - bib;
+    out(i) = bib * (Z - 1.0) - std::log(Z - B) - AoB / delta * Q * L;
+  }
+
+  PhaseProperties props;
+  props.Z = Z;
+  props.v_eos_m3_per_kmol = Z * RT / P_kPa;
+  props.b_m3_per_kmol = b;
+  props.liquid_root = liquid;
+  props.g_residual = g_res(Z);
+  if (!dlnphi_dP && !dlnphi_dn) return props;
+
+  const double CZ = (3.0 * Z + 2.0 * c2) * Z + c1;
+  const double CA = Z - B;
+  const double CB = Z * Z * (d1 + d2 - 1.0) + Z * (2.0 * d1 * d2 * B - (d1 + d2) * (2.0 * B + 1.0)) -
+                    (A + d1 * d2 * (2.0 * B + 3.0 * B * B));
+  const double zp1 = Z + d1 * B;
+  const double zp2 = Z + d2 * B;
+
+  if (dlnphi_dP) {
+    const double ZP = -(CA * A + CB * B) / (P_kPa * CZ);
+    const double BP = B / P_kPa;
+    const double LP = (ZP + d1 * BP) / zp1 - (ZP + d2 * BP) / zp2;
+    for (Eigen::Index i = 0; i < n; ++i) {
+      const double bib = bi(i) / b;
+      const double Q = 2.0 * s_(i) / a - bib;
+      (*dlnphi_dP)(i) = bib * ZP - (ZP - BP) / (Z - B) - AoB / delta * Q * LP;
+    }
+  }
+  if (dlnphi_dn) {
+    // Derivatives for one mole of mixture: d x_k / d n_j = delta_kj - x_k.
+    const double pa = P_kPa / (RT * RT);
+    const double pb = P_kPa / RT;
+    for (Eigen::Index j = 0; j < n; ++j) {
+      const double dA = 2.0 * (s_(j) - a) * pa;
+      const double dB = (bi(j) - b) * pb;
+      const double dZ = -(CA * dA + CB * dB) / CZ;
+      const double dAoB = dA / B - A * dB / (B * B);
+      const double dL = (dZ + d1 * dB) / zp1 - (dZ + d2 * dB) / zp2;
+      const double db = bi(j) - b;
+      const double da = 2.0 * (s_(j) - a);
+      for (Eigen::Index i = 0; i < n; ++i) {
+        const double bib = bi(i) / b;
+        const double Q = 2.0 * s_(i) / a - bib;
+        const double dQ = 2.0 * (a_ij_(i, j) - s_(i)) / a - 2.0 * s_(i) * da / (a * a) + bi(i) * db / (b * b);
+        (*dlnphi_dn)(i, j) = -bib * db / b * (Z - 1.0) + bib * dZ - (dZ - dB) / (Z - B) -
+                             (dAoB * Q * L + AoB * dQ * L + AoB * Q * dL) / delta;
+      }
+    }
+  }
+  return props;
+}
+
+double CubicMixture::translated_volume(const Eigen::Ref<const Eigen::VectorXd>& x, const PhaseProperties& phase) const {
+  return phase.v_eos_m3_per_kmol - x.dot(fluid_.shift()) / x.sum();
+}
+
+}  // namespace thermo

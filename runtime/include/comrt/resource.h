@@ -12,7 +12,8 @@ extern "C" {
 // Finds a resource of module (null: the running executable). On success *data points
 // at its bytes inside the module's image (valid while the module is loaded; never
 // freed by the caller) and *size holds their count; S_OK. Null data or size: E_POINTER;
-// a missing resource gives E_FAIL with *data null and *size 0.
+// a missing resource gives E_FAIL and a null type E_INVALIDARG, with *data null and
+// *size 0. Type names compare without regard to case; "#23" and "#023" are one type.
 HRESULT comrt_FindResource(HMODULE module, const char* type, uint32_t id, uint16_t language,
                            const void** data, uint32_t* size);
 }

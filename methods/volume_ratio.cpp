@@ -233,6 +233,8 @@ double BisectToVolumeRatio(CPropertyCalculator* calc, int32_t phase, double temp
     IHostFluidServices* svc = services.get();
     if (!calc->LoadFluidState()) return EMPTY_VALUE;
     if (phase != FEED && calc->snapshot.phasePresent[phase] == 0) return EMPTY_VALUE;
+    // A phase cut from nothing is no fluid to flash.
+    if (calc->snapshot.componentCount <= 0 || calc->snapshot.composition[phase] == nullptr) return EMPTY_VALUE;
 
     WorkingRecord record;
     if (!FlashBubblePoint(calc, svc, record, phase, temperature_C, removeNcMolePercent)) return EMPTY_VALUE;

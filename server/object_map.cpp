@@ -1,0 +1,34 @@
+// The nine correlation classes the library serves, one line each, in the order the
+// library registers them.
+//
+// To serve a class once its method's CalculatePhase is committed, replace its line
+//     ObjectMapEntry::NotBuilt<CXxx>(),  // method not built yet
+// by
+//     ObjectMapEntry::For<CXxx>(),
+// Nothing else changes: For<> is the only place the class names its method, so a line
+// left as NotBuilt never needs that method at link time and answers
+// CLASS_E_CLASSNOTAVAILABLE.
+#include "server/object_map.h"
+
+#include "correlations/correlation_classes.h"
+
+namespace volacor {
+namespace {
+
+constinit ObjectMapEntry objectMap[] = {
+    ObjectMapEntry::NotBuilt<CAPI_5B1_1>(),        // method not built yet
+    ObjectMapEntry::NotBuilt<CAPI_5B1_2>(),        // method not built yet
+    ObjectMapEntry::NotBuilt<CASTM_D323_73_79>(),  // method not built yet
+    ObjectMapEntry::NotBuilt<CASTM_D323_82>(),     // method not built yet
+    ObjectMapEntry::NotBuilt<CASTM_D4953_91>(),    // method not built yet
+    ObjectMapEntry::NotBuilt<CASTM_D5191_91>(),    // method not built yet
+    ObjectMapEntry::NotBuilt<CASTM_D6377_16>(),    // method not built yet
+    ObjectMapEntry::NotBuilt<COrvan_API>(),        // method not built yet
+    ObjectMapEntry::NotBuilt<CModifiedASTM>(),     // method not built yet
+};
+
+}  // namespace
+
+std::span<ObjectMapEntry> LibraryObjectMap() noexcept { return objectMap; }
+
+}  // namespace volacor

@@ -1,0 +1,130 @@
+// The test server's variables: real, enumerated (a real with texts) and vector.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bookkeeping.h"
+#include "host/phase.h"
+#include "host/variables.h"
+#include "text.h"
+
+namespace varhost {
+
+using volacor::EMPTY_VALUE;
+
+// Creation functions for the class objects: one reference for the caller.
+HRESULT NewRealVariable(IUnknown** out);
+HRESULT NewEnumeratedVariable(IUnknown** out);
+HRESULT NewVectorVariable(IUnknown** out);
+
+// The tagged name of any variable of this server ("" when it is none).
+std::u16string TaggedNameOf(IUnknown* variable);
+
+// Names, flags and units every variable shares, and the reference count.
+template <class Interface>
+class VariableCore : public Interface, private Counted {
+public:
+    HRESULT QueryInterface(const GUID& iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!(iid == IID_IUnknown) && !(iid == volacor::IID_IHostVariable) && !Answers(iid)) return E_NOINTERFACE;
+        AddRef();
+        *out = static_cast<Interface*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return references_.Add(); }
+    ULONG Release() override {
+        ULONG left = 0;
+        if (references_.Drop(left)) delete this;
+        return left;
+    }
+
+    HRESULT GetTaggedName(BSTR* name) override {
+        if (HRESULT hr = Enter("GetTaggedName"); FAILED(hr)) return hr;
+        return ToBstr(taggedName_, name);
+    }
+    HRESULT SetTaggedName(BSTR name) override {
+        if (HRESULT hr = Enter("SetTaggedName"); FAILED(hr)) return hr;
+        taggedName_ = FromBstr(name);
+        return S_OK;
+    }
+    HRESULT GetDisplayName(BSTR* name) override {
+        if (HRESULT hr = Enter("GetDisplayName"); FAILED(hr)) return hr;
+        return ToBstr(displayName_, name);
+    }
+    HRESULT SetDisplayName(BSTR name) override {
+        if (HRESULT hr = Enter("SetDisplayName"); FAILED(hr)) return hr;
+        displayName_ = FromBstr(name);
+        return S_OK;
+    }
+    HRESULT GetFlags(int32_t* mask) override {
+        if (HRESULT hr = Enter("GetFlags"); FAILED(hr)) return hr;
+        if (!mask) return E_POINTER;
+        *mask = flags_;
+        return S_OK;
+    }
+    HRESULT SetFlags(int32_t mask) override {
+        if (HRESULT hr = EnterWithInt("SetFlags", mask); FAILED(hr)) return hr;
+        flags_ = mask;
+        return S_OK;
+    }
+    HRESULT GetUnits(BSTR* units) override {
+        if (HRESULT hr = Enter("GetUnits"); FAILED(hr)) return hr;
+        return ToBstr(units_, units);
+    }
+    HRESULT SetUnits(BSTR units) override {
+        if (HRESULT hr = Enter("SetUnits"); FAILED(hr)) return hr;
+        units_ = FromBstr(units);
+        return S_OK;
+    }
+    HRESULT IsEmpty(BOOL* empty) override {
+        if (HRESULT hr = Enter("IsEmpty"); FAILED(hr)) return hr;
+        if (!empty) return E_POINTER;
+        *empty = HoldsNoValue() ? 1 : 0;
+        return S_OK;
+    }
+    HRESULT SetEmpty() override {
+        if (HRESULT hr = Enter("SetEmpty"); FAILED(hr)) return hr;
+        ForgetValues();
+        return S_OK;
+    }
+    HRESULT GetKind(int32_t* kind) override {
+        if (HRESULT hr = Enter("GetKind"); FAILED(hr)) return hr;
+        if (!kind) return E_POINTER;
+        *kind = Kind();
+        return S_OK;
+    }
+    HRESULT Duplicate(IUnknown** copy) override {
+        if (HRESULT hr = Enter("Duplicate"); FAILED(hr)) return hr;
+        if (!copy) return E_POINTER;
+        *copy = MakeCopy();
+        return *copy ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT CopyValueFrom(IUnknown* other) override {
+        if (HRESULT hr = Enter("CopyValueFrom"); FAILED(hr)) return hr;
+        if (!other) return E_POINTER;
+        return TakeValuesOf(other);
+    }
+
+protected:
+    VariableCore() = default;
+    VariableCore(const VariableCore&) = default;
+    virtual ~VariableCore() = default;
+
+    virtual bool Answers(const GUID& iid) const = 0;
+    virtual bool HoldsNoValue() const = 0;
+    virtual void ForgetValues() = 0;
+    virtual int32_t Kind() const = 0;
+    virtual IUnknown* MakeCopy() const = 0;
+    virtual HRESULT TakeValuesOf(IUnknown* other) = 0;
+
+private:
+    ReferenceCount references_;
+    std::u16string taggedName_;
+    std::u16string displayName_;
+    std::u16string units_;
+    int32_t flags_ = 0;
+};
+
+}  // namespace varhost

@@ -13,6 +13,7 @@
 
 #include "comrt/memory.h"
 #include "methods/methods.h"
+#include "methods/tests/flash_answers.h"
 #include "methods/volume_ratio.h"
 #include "testsupport/fluid_installation.h"
 #include "testsupport/model_fluid/model_fluid.h"
@@ -25,6 +26,9 @@ using testsupport::ClearCalculator;
 using testsupport::NHexane;
 using testsupport::NPentane;
 using testsupport::ScriptedFluid;
+using method_tests::IsVapourFractionRequest;
+using method_tests::PressuresTried;
+using method_tests::SetTwoPhase;
 
 constexpr double kTestTemperature_C = 37.778;
 
@@ -33,24 +37,6 @@ std::string Line(const char* format, const char* phase) {
     char text[256];
     std::snprintf(text, sizeof text, format, phase, 50);
     return text;
-}
-
-bool IsVapourFractionRequest(const FluidSnapshot& r) { return r.pressure == EMPTY_VALUE; }
-
-// Writes vapour fraction beta at vapourMolarVolume and the rest as light liquid at
-// liquidMolarVolume; a phase holding nothing is absent.
-void SetTwoPhase(FluidSnapshot& r, double beta, double vapourMolarVolume, double liquidMolarVolume) {
-    for (int p = 0; p < PHASE_COUNT_NO_FEED; ++p) {
-        r.phaseFraction[p] = 0.0;
-        r.phasePresent[p] = 0;
-        r.molarVolume[p] = 0.0;
-    }
-    r.phaseFraction[VAP] = beta;
-    r.phasePresent[VAP] = beta > 0.0;
-    r.molarVolume[VAP] = vapourMolarVolume;
-    r.phaseFraction[LIQ1] = 1.0 - beta;
-    r.phasePresent[LIQ1] = beta < 1.0;
-    r.molarVolume[LIQ1] = liquidMolarVolume;
 }
 
 // A fluid that boils from 500 kPa (bubble point) down to 100 kPa (dew point) at any
@@ -106,13 +92,6 @@ ScriptedFluid::FlashHandler RatioScript(std::vector<double> ratios) {
         SetTwoPhase(r, 0.5, 0.1 * ratio, 0.1);
         return S_OK;
     };
-}
-
-std::vector<double> PressuresTried(const ScriptedFluid& fluid) {
-    std::vector<double> out;
-    for (const auto& request : fluid.flashRequests)
-        if (request.pressure_kPa != EMPTY_VALUE) out.push_back(request.pressure_kPa);
-    return out;
 }
 
 class VolumeRatioTest : public CalculatorTest {

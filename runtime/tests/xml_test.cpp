@@ -10,6 +10,7 @@
 #include "comrt/create.h"
 #include "comrt/memory.h"
 #include "comrt/owners.h"
+#include "comrt/testing/task_mem_check.h"
 #include "comrt/xml.h"
 
 namespace {
@@ -65,10 +66,10 @@ std::u16string VariablePath(const std::u16string& taggedName) {
 class XmlService : public testing::Test {
 protected:
     // Every BSTR handed out by a test is freed by it.
-    void TearDown() override { EXPECT_EQ(comrt_TaskMemOutstanding(), before_); }
+    void TearDown() override { EXPECT_EQ(memory_.Leaked(), 0); }
 
 private:
-    int64_t before_ = comrt_TaskMemOutstanding();
+    comrt::testing::TaskMemCheck memory_;
 };
 
 TEST_F(XmlService, CreatedInProcessWithoutARegistry) {

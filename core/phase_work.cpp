@@ -6,36 +6,47 @@
 #include "comrt/memory.h"
 
 namespace volacor {
+namespace {
+
+// The record is packed to 4 bytes: its pointers are reached by index, never by reference.
+void ForgetCompositions(FluidSnapshot& record) noexcept {
+    for (int32_t p = 0; p < PHASE_COUNT; ++p) record.composition[p] = nullptr;
+}
+
+bool Holds(const FluidSnapshot& record, const double* array) noexcept {
+    for (int32_t p = 0; p < PHASE_COUNT; ++p)
+        if (record.composition[p] == array) return true;
+    return false;
+}
+
+}  // namespace
 
 WorkingRecord::WorkingRecord() noexcept : record_{} {}
 
 WorkingRecord::WorkingRecord(WorkingRecord&& other) noexcept : record_(other.record_) {
-    for (double*& array : other.record_.composition) array = nullptr;
+    ForgetCompositions(other.record_);
 }
 
 WorkingRecord& WorkingRecord::operator=(WorkingRecord&& other) noexcept {
     if (this != &other) {
         reset(other.record_);
-        for (double*& array : other.record_.composition) array = nullptr;
+        ForgetCompositions(other.record_);
     }
     return *this;
 }
 
 void WorkingRecord::reset(const FluidSnapshot& record) noexcept {
     // Taking over a record that shares an array with the current one must not free it.
-    FluidSnapshot old = record_;
+    const FluidSnapshot old = record_;
     record_ = record;
-    for (double* array : old.composition) {
-        bool stillHeld = false;
-        for (double* kept : record_.composition) stillHeld = stillHeld || (array && kept == array);
-        if (!stillHeld) CoTaskMemFree(array);
-    }
+    for (int32_t p = 0; p < PHASE_COUNT; ++p)
+        if (old.composition[p] && !Holds(record_, old.composition[p])) CoTaskMemFree(old.composition[p]);
 }
 
 void WorkingRecord::Free() noexcept {
-    for (double*& array : record_.composition) {
-        CoTaskMemFree(array);
-        array = nullptr;
+    for (int32_t p = 0; p < PHASE_COUNT; ++p) {
+        CoTaskMemFree(record_.composition[p]);
+        record_.composition[p] = nullptr;
     }
 }
 

@@ -60,10 +60,12 @@ size_t FirstConversionEnd(const char* format) {
     return static_cast<size_t>(c - format);
 }
 
+// The records are packed to 4 bytes, so their pointer and double members are reached
+// by index, never bound to a reference (which would assume 8-byte alignment).
 void FreeCompositions(FluidSnapshot& record) {
-    for (double*& array : record.composition) {
-        CoTaskMemFree(array);
-        array = nullptr;
+    for (int32_t p = 0; p < PHASE_COUNT; ++p) {
+        CoTaskMemFree(record.composition[p]);
+        record.composition[p] = nullptr;
     }
 }
 
@@ -156,13 +158,14 @@ FluidSnapshot CPropertyCalculator::PreparePhaseWork(FluidSnapshot source, int32_
     // no arrays, and the caller's flash fails on it instead of reading garbage.
     const int32_t n = source.componentCount;
     if (n <= 0 || phase < 0 || phase >= PHASE_COUNT || !source.composition[phase]) return work;
-    for (double*& array : work.composition) {
-        array = comrt::TaskAlloc<double>(static_cast<size_t>(n));
+    for (int32_t p = 0; p < PHASE_COUNT; ++p) {
+        double* array = comrt::TaskAlloc<double>(static_cast<size_t>(n));
         if (!array) {
             FreeCompositions(work);
             return work;
         }
         for (int32_t i = 0; i < n; ++i) array[i] = EMPTY_VALUE;
+        work.composition[p] = array;
     }
     std::memcpy(work.composition[FEED], source.composition[phase], sizeof(double) * static_cast<size_t>(n));
     return work;

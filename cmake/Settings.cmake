@@ -29,5 +29,11 @@ set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 # environment entries (NAME=value) may follow.
 function(volacor_discover_tests target)
   set(environment "LD_LIBRARY_PATH=${CMAKE_BINARY_DIR}/lib" ${ARGN})
+  # An LD_LIBRARY_PATH among the extra entries replaces the default one.
+  set(overrides ${ARGN})
+  list(FILTER overrides INCLUDE REGEX "^LD_LIBRARY_PATH=")
+  if(overrides)
+    list(REMOVE_AT environment 0)
+  endif()
   gtest_discover_tests(${target} PROPERTIES ENVIRONMENT "${environment}" DISCOVERY_TIMEOUT 30)
 endfunction()

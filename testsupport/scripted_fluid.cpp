@@ -239,6 +239,9 @@ HRESULT ScriptedFluid::GetComponentValues(const char* name, int32_t* count, doub
 HRESULT ScriptedFluid::GetFluidSnapshot(FluidSnapshot* snapshot) {
     if (!snapshot) return E_POINTER;
     ++calls.fluidSnapshot;
+    for (int32_t p = 0; p < PHASE_COUNT; ++p)
+        if (snapshot->composition[p])
+            ADD_FAILURE() << "GetFluidSnapshot was handed a record that still holds composition arrays; they leak";
     if (FAILED(snapshotStatus_)) return snapshotStatus_;
 
     const int32_t count = componentCount_.value_or(static_cast<int32_t>(components_.size()));
@@ -267,6 +270,9 @@ HRESULT ScriptedFluid::Refresh() { return S_OK; }
 HRESULT ScriptedFluid::GetAnalysis(StreamAnalysis* analysis) {
     if (!analysis) return E_POINTER;
     ++calls.analysis;
+    for (int32_t p = 0; p < PHASE_COUNT; ++p)
+        if (analysis->curveData[p] || analysis->distillationCurve[p])
+            ADD_FAILURE() << "GetAnalysis was handed a record that still holds blocks; they leak";
     if (FAILED(analysisStatus_)) return analysisStatus_;
     for (int32_t p = 0; p < PHASE_COUNT; ++p) {
         analysis->curveData[p] = CoTaskMemAlloc(CURVE_DATA_BYTES);
@@ -320,6 +326,8 @@ HRESULT ScriptedFluid::Flash(FluidSnapshot* fluid) {
     if (fluid->composition[FEED] && fluid->componentCount > 0)
         request.feed.assign(fluid->composition[FEED], fluid->composition[FEED] + fluid->componentCount);
     flashRequests.push_back(std::move(request));
+    // A host cannot flash a record without an overall composition.
+    if (!fluid->composition[FEED] || fluid->componentCount <= 0) return lastFlashStatus_ = E_INVALIDARG;
 
     FlashHandler handler = flashHandler_;
     if (!queuedFlashes_.empty()) {

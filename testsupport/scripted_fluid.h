@@ -20,7 +20,11 @@
 // phase composition a copy of the feed and no phase present (FEED is always computed);
 // the four named arrays filled from the components ("MolarFlow" holds one value, 100);
 // no boiling-point RVP (EMPTY_VALUE) and no distillation curves; a flash without a
-// handler fails with E_FAIL.
+// handler fails with E_FAIL, and a flash of a record without an overall composition
+// (or with no components) fails with E_INVALIDARG before any handler runs.
+//
+// The records are packed to 4 bytes: in handlers and assertions reach their members by
+// index or through testsupport/packed.h, never by reference.
 #pragma once
 
 #include <array>

@@ -1,0 +1,64 @@
+#pragma once
+// What a flash returns. Plain values, no exceptions: a flash that fails says so in
+// `status`, and nothing in a result is ever NaN or infinite.
+#include <array>
+#include <string>
+#include <vector>
+
+namespace thermo {
+
+enum class FlashStatus {
+  Converged,     // every phase fraction converged to FlashOptions::tolerance or better
+  NotConverged,  // iteration limit reached; phases hold the last iterate (finite)
+  InvalidInput,  // bad temperature, pressure, vapour fraction or composition; see message
+  NoSolution,    // no state satisfies the specification (e.g. above the cricondenbar)
+};
+
+// Phase slots in the order the host uses: vapour, hydrocarbon liquid, aqueous liquid.
+enum PhaseSlot : int { kVapour = 0, kHydrocarbonLiquid = 1, kAqueousLiquid = 2 };
+inline constexpr int kPhaseSlots = 3;
+
+// Labelling (the same for every flash, so a phase is never relabelled between calls
+// with close inputs):
+//  - A phase is aqueous when water is more than half of it and its untranslated molar
+//    volume is below the mixture's pseudo-critical volume (see below).
+//  - Of the other phases, one alone is vapour when its untranslated molar volume exceeds
+//    the pseudo-critical volume v_pc = (Zc/omega_b) b_mix of the equation of state
+//    (3.951 b_mix for PR, 3.847 b_mix for SRK: the molar volume at the cubic's critical
+//    point), else hydrocarbon liquid. Far from the critical region this is: liquid above
+//    the bubble point, vapour below the dew point.
+//  - Two non-aqueous phases: the one with the larger molar volume is vapour.
+//  - A single phase of more than half water that is liquid by the rule is aqueous.
+struct PhaseResult {
+  bool present = false;
+  double fraction = 0;              // mole fraction of the fluid in this phase (unrounded)
+  std::vector<double> composition;  // mole fractions, one per component of the fluid
+  double v_m3_per_kmol = 0;         // Peneloux-translated molar volume (= L/mol)
+  double Z = 0;                     // compressibility factor (untranslated)
+};
+
+struct FlashResult {
+  FlashStatus status = FlashStatus::InvalidInput;
+  std::string message;  // why the status is not Converged; empty otherwise
+  double T_K = 0;
+  double P_kPa = 0;  // given (PT flash) or found (saturation flash)
+  int stability_iterations = 0;
+  int flash_iterations = 0;
+  int phase_count = 0;
+  std::array<PhaseResult, kPhaseSlots> phases;
+
+  const PhaseResult& vapour() const { return phases[kVapour]; }
+  const PhaseResult& hydrocarbon_liquid() const { return phases[kHydrocarbonLiquid]; }
+  const PhaseResult& aqueous_liquid() const { return phases[kAqueousLiquid]; }
+  double vapour_fraction() const { return phases[kVapour].fraction; }
+};
+
+struct FlashOptions {
+  double tolerance = 1e-12;   // on fugacity residuals (ln f) and phase fractions
+  int max_iterations = 500;   // per solver stage
+  // Start from the previous call's K-values when the component count matches; the
+  // converged answer is the same to within the tolerance.
+  bool warm_start = false;
+};
+
+}  // namespace thermo

@@ -1,0 +1,112 @@
+#pragma once
+// Flashes of one fluid: at given temperature and pressure (PT), and at given temperature
+// and vapour mole fraction (the pressure is found). Up to three phases: vapour, a
+// hydrocarbon liquid and an aqueous liquid.
+//
+//   thermo::Fluid fluid = thermo::Fluid::from_keys({"methane", "n-butane", "water"});
+//   thermo::Flasher flasher(fluid);
+//   thermo::FlashResult r = flasher.flash_pt(310.93, 500.0, z);
+//   if (r.status == thermo::FlashStatus::Converged) use(r.vapour().fraction);
+//
+// Units: T in K, P in kPa, volumes in m3/kmol. Input errors (wrong length, negative,
+// non-finite or all-zero fractions, T or P not positive and finite, vapour fraction
+// outside [0, 1]) give status InvalidInput with a message; nothing is thrown by a flash.
+// Components at fraction 0 may be anywhere in the list; they stay at 0 in every phase.
+//
+// A Flasher owns its work arrays (sized once for the fluid, so a flash allocates only
+// when it fills a fresh FlashResult; the overloads taking `FlashResult&` reuse its
+// storage). It is not thread-safe; use one per thread. Results depend only on the
+// inputs, except that FlashOptions::warm_start may change iteration counts.
+#include <span>
+#include <vector>
+
+#include <Eigen/Core>
+
+#include "thermo/cubic_mixture.h"
+#include "thermo/flash_result.h"
+#include "thermo/fluid.h"
+
+namespace thermo {
+
+class Flasher {
+ public:
+  explicit Flasher(const Fluid& fluid, FlashOptions options = {});
+
+  const Fluid& fluid() const { return fluid_; }
+  const FlashOptions& options() const { return options_; }
+
+  FlashResult flash_pt(double T_K, double P_kPa, std::span<const double> z);
+  void flash_pt(double T_K, double P_kPa, std::span<const double> z, FlashResult& out);
+
+  // The pressure at which vapour is the fraction `beta` of the fluid (0 = bubble point,
+  // 1 = dew point), with an aqueous liquid where water exceeds its solubility. At
+  // beta = 0 the incipient vapour is reported present with fraction 0 (likewise the
+  // incipient liquid at beta = 1). NoSolution when there is no such pressure or the
+  // search can only find the trivial solution (all phases alike).
+  FlashResult flash_t_beta(double T_K, double beta, std::span<const double> z);
+  void flash_t_beta(double T_K, double beta, std::span<const double> z, FlashResult& out);
+
+ private:
+  struct Trial {
+    double tm = 0;
+    bool trivial = false;
+    int iterations = 0;
+  };
+  struct Phase {
+    Eigen::VectorXd x;
+    Eigen::VectorXd ln_phi;
+    Eigen::VectorXd dlnphi_dP;
+    PhaseProperties props;
+    double beta = 0;
+  };
+
+  bool load_inputs(double T_K, double P_kPa, std::span<const double> z, FlashResult& out);
+  void wilson_ln_k(double P_kPa, Eigen::VectorXd& ln_k) const;
+  void evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative = false);
+  // Stability of composition `x` (its ln phi in ln_phi_x) by tangent-plane trials.
+  // Returns true if a trial has tm below the threshold; the trial's mole numbers are
+  // left in trial_.
+  bool unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
+                bool water_trial, int& iterations);
+  Trial run_trial(double P_kPa);
+  // Two-phase split from K-values in ln_k_; true if a proper split was found.
+  bool split_two_phase(double P_kPa, int& iterations, bool& converged);
+  bool solve_rachford_rice(double& beta) const;
+  // Three-phase split starting from phases_[0..2]; true if all three remain.
+  bool split_three_phase(double P_kPa, int& iterations, bool& converged);
+  bool solve_multiphase_rr(int phase_count);
+  void single_phase_result(double P_kPa, FlashResult& out);
+  void write_result(int phase_count, FlashResult& out);
+  int saturation_solve(double T_K, double beta, int liquids, double& P_kPa, int& iterations, bool& converged);
+  bool saturation_start(double beta, double& P_kPa);
+
+  const Fluid& fluid_;
+  FlashOptions options_;
+  CubicMixture mixture_;
+  Eigen::Index n_;
+  std::vector<Eigen::Index> active_;
+  Eigen::VectorXd z_;
+  Eigen::VectorXd ln_z_;
+  Eigen::VectorXd d_;         // ln z + ln phi(z): the tangent plane
+  Eigen::VectorXd trial_;     // trial mole numbers
+  Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
+  Eigen::VectorXd wilson_;    // Wilson's ln K at the current T, P
+  Eigen::VectorXd work_;
+  Eigen::VectorXd gradient_;
+  Eigen::VectorXd step_;
+  Eigen::MatrixXd hessian_;
+  Eigen::MatrixXd jac_a_;
+  Eigen::MatrixXd jac_b_;
+  Phase feed_;
+  Phase phases_[3];
+  Eigen::MatrixXd theta_;     // n x 3 K-values relative to phase 0 (three-phase split)
+  double beta3_[3] = {0, 0, 0};
+  bool has_warm_k_ = false;
+  Eigen::VectorXd warm_ln_k_;
+};
+
+// Solves the leading m x m block of A x = b in place (Gaussian elimination with partial
+// pivoting); b becomes x. Returns false for a singular block.
+bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m);
+
+}  // namespace thermo

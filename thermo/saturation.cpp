@@ -1,0 +1,273 @@
+// The flash at given temperature and vapour fraction: the pressure is found.
+#include <algorithm>
+#include <cmath>
+
+#include "thermo/flasher.h"
+#include "thermo/pure_saturation.h"
+
+namespace thermo {
+namespace {
+
+enum SaturationOutcome {
+  kSolved = 0,
+  kSecondLiquidVanished = 1,  // the aqueous phase's fraction went negative
+  kFirstLiquidVanished = 2,   // the reference liquid's fraction went negative
+  kTrivial = 3,
+  kDiverged = 4,
+};
+
+constexpr double kMinPressure_kPa = 1e-10;
+constexpr double kMaxPressure_kPa = 1e7;
+
+}  // namespace
+
+bool Flasher::saturation_start(double beta, double& P_kPa) {
+  // Wilson's K-values make the material balance a function of P alone; solve it for ln P
+  // by bisection (K_i = k_i / P, the balance is monotone in ln P).
+  wilson_ln_k(1.0, wilson_);  // ln k_i at P = 1 kPa
+  const int w = fluid_.water_index();
+  const bool water_apart = w >= 0 && z_(w) > 0 && active_.size() > 1 && beta < 1;
+  auto balance = [&](double ln_P) {
+    double f = 0;
+    for (Eigen::Index i : active_) {
+      if (water_apart && i == w) continue;
+      const double km1 = std::exp(wilson_(i) - ln_P) - 1.0;
+      f += z_(i) * km1 / (1.0 + beta * km1);
+    }
+    return f;
+  };
+  double lo = std::log(kMinPressure_kPa), hi = std::log(kMaxPressure_kPa);
+  if (balance(lo) < 0 || balance(hi) > 0) return false;
+  for (int it = 0; it < 80; ++it) {
+    const double mid = 0.5 * (lo + hi);
+    (balance(mid) > 0 ? lo : hi) = mid;
+  }
+  P_kPa = std::exp(0.5 * (lo + hi));
+  // Free water adds its own vapour pressure.
+  if (water_apart) P_kPa += std::exp(wilson_(w));
+  return true;
+}
+
+int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kPa, int& iterations, bool& converged) {
+  (void)T_K;
+  converged = false;
+  Phase& ref = phases_[0];
+  Phase& vap = phases_[1];
+  Phase& aq = phases_[2];
+  double beta_w = liquids == 2 ? aq.beta : 0.0;
+  for (int it = 1; it <= options_.max_iterations; ++it) {
+    ++iterations;
+    evaluate(ref, P_kPa, true);
+    evaluate(vap, P_kPa, true);
+    if (liquids == 2) evaluate(aq, P_kPa, true);
+    double size = 0;
+    for (Eigen::Index i : active_) {
+      theta_(i, 0) = ref.ln_phi(i) - vap.ln_phi(i);  // ln K vapour / reference
+      theta_(i, 1) = P_kPa * (ref.dlnphi_dP(i) - vap.dlnphi_dP(i));
+      if (liquids == 2) {
+        theta_(i, 2) = ref.ln_phi(i) - aq.ln_phi(i);
+        work_(i) = P_kPa * (ref.dlnphi_dP(i) - aq.dlnphi_dP(i));
+      }
+      size = std::max(size, std::abs(theta_(i, 0)));
+    }
+    if (size < 1e-4) return kTrivial;
+    // Newton on (s = ln P - ln P0, beta_w) with K linear in s through d ln phi / d ln P.
+    double s = 0;
+    for (int inner = 0; inner < 50; ++inner) {
+      double f1 = 0, f2 = 0, j11 = 0, j12 = 0, j21 = 0, j22 = 0;
+      for (Eigen::Index i : active_) {
+        const double kv = std::exp(theta_(i, 0) + theta_(i, 1) * s);
+        const double kw = liquids == 2 ? std::exp(theta_(i, 2) + work_(i) * s) : 1.0;
+        const double e = (1.0 - beta - beta_w) + beta * kv + beta_w * kw;
+        const double de_ds = beta * kv * theta_(i, 1) + (liquids == 2 ? beta_w * kw * work_(i) : 0.0);
+        const double de_dbw = kw - 1.0;
+        const double zi = z_(i);
+        f1 += zi * (kv - 1.0) / e;
+        j11 += zi * (kv * theta_(i, 1) / e - (kv - 1.0) * de_ds / (e * e));
+        j12 -= zi * (kv - 1.0) * de_dbw / (e * e);
+        if (liquids == 2) {
+          f2 += zi * (kw - 1.0) / e;
+          j21 += zi * (kw * work_(i) / e - (kw - 1.0) * de_ds / (e * e));
+          j22 -= zi * (kw - 1.0) * de_dbw / (e * e);
+        }
+      }
+      double ds, dbw = 0;
+      if (liquids == 2) {
+        const double det = j11 * j22 - j12 * j21;
+        if (det == 0 || !std::isfinite(det)) return kDiverged;
+        ds = (-f1 * j22 + f2 * j12) / det;
+        dbw = (-f2 * j11 + f1 * j21) / det;
+      } else {
+        if (j11 == 0 || !std::isfinite(j11)) return kDiverged;
+        ds = -f1 / j11;
+      }
+      ds = std::clamp(ds, -1.0, 1.0);  // at most a factor e in pressure per step
+      s += ds;
+      beta_w += dbw;
+      if (std::abs(ds) < 1e-14 && std::abs(dbw) < 1e-15) break;
+    }
+    P_kPa *= std::exp(s);
+    if (!std::isfinite(P_kPa) || P_kPa < kMinPressure_kPa || P_kPa > kMaxPressure_kPa) return kDiverged;
+    // New compositions from the updated K-values.
+    double change = std::abs(s);
+    for (Eigen::Index i : active_) {
+      const double ln_kv = theta_(i, 0) + theta_(i, 1) * s;
+      const double kv = std::exp(ln_kv);
+      const double kw = liquids == 2 ? std::exp(theta_(i, 2) + work_(i) * s) : 1.0;
+      const double e = (1.0 - beta - beta_w) + beta * kv + beta_w * kw;
+      ref.x(i) = z_(i) / e;
+      vap.x(i) = kv * ref.x(i);
+      if (liquids == 2) aq.x(i) = kw * ref.x(i);
+      change = std::max(change, std::abs(ln_kv - std::log(vap.x(i) / std::max(ref.x(i), 1e-300))));
+    }
+    if (liquids == 2 && beta_w < 0) return kSecondLiquidVanished;
+    if (liquids == 2 && 1.0 - beta - beta_w < 0) return kFirstLiquidVanished;
+    ref.x /= ref.x.sum();
+    vap.x /= vap.x.sum();
+    if (liquids == 2) aq.x /= aq.x.sum();
+    if (std::abs(s) < options_.tolerance && it > 1) {
+      converged = true;
+      break;
+    }
+    (void)change;
+  }
+  evaluate(ref, P_kPa);
+  evaluate(vap, P_kPa);
+  if (liquids == 2) evaluate(aq, P_kPa);
+  aq.beta = beta_w;
+  ref.beta = 1.0 - beta - beta_w;
+  vap.beta = beta;
+  return kSolved;
+}
+
+FlashResult Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z) {
+  FlashResult out;
+  flash_t_beta(T_K, beta, z, out);
+  return out;
+}
+
+void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, FlashResult& out) {
+  if (!load_inputs(T_K, 1.0, z, out)) return;
+  out.P_kPa = 0;
+  if (!std::isfinite(beta) || beta < 0 || beta > 1) {
+    out.status = FlashStatus::InvalidInput;
+    out.message = "vapour fraction must lie in [0, 1]";
+    return;
+  }
+  const int w = fluid_.water_index();
+  auto fail = [&](const char* why) {
+    out.status = FlashStatus::NoSolution;
+    out.message = why;
+    out.P_kPa = 0;
+  };
+
+  if (active_.size() == 1) {
+    const auto i = static_cast<std::size_t>(active_[0]);
+    const PureSaturation sat = pure_saturation(mixture_, i, T_K);
+    out.flash_iterations = sat.iterations;
+    if (!sat.converged) return fail("no saturation pressure: at or above the critical temperature");
+    out.P_kPa = sat.P_kPa;
+    phases_[0].x = z_;
+    phases_[1].x = z_;
+    evaluate(phases_[0], sat.P_kPa);
+    mixture_.ln_phi(phases_[1].x, sat.P_kPa, RootChoice::Vapour, phases_[1].ln_phi);
+    phases_[0].props = mixture_.ln_phi(phases_[0].x, sat.P_kPa, RootChoice::Liquid, phases_[0].ln_phi);
+    phases_[1].props = mixture_.ln_phi(phases_[1].x, sat.P_kPa, RootChoice::Vapour, phases_[1].ln_phi);
+  } else {
+    double P = 0;
+    if (!saturation_start(beta, P)) return fail("no starting pressure for the saturation search");
+    int liquids = 1;
+    // Start: liquid and vapour from Wilson's K-values; with water, a nearly pure aqueous
+    // liquid beside a water-poor reference liquid.
+    wilson_ln_k(P, wilson_);
+    const bool water_and_more = w >= 0 && z_(w) > 0;
+    phases_[0].x.setZero();
+    phases_[1].x.setZero();
+    phases_[2].x.setZero();
+    for (Eigen::Index i : active_) {
+      const double k = std::exp(wilson_(i));
+      phases_[0].x(i) = z_(i) / (1.0 + beta * (k - 1.0));
+      phases_[1].x(i) = k * phases_[0].x(i);
+    }
+    if (water_and_more && beta < 1) {
+      liquids = 2;
+      phases_[2].x.setZero();
+      for (Eigen::Index i : active_) phases_[2].x(i) = 1e-6 * z_(i);
+      phases_[2].x(w) = 1.0;
+      phases_[0].x(w) *= 1e-3;
+      phases_[2].beta = std::min(z_(w) * 0.9, 0.9 * (1.0 - beta));
+    }
+    for (int p = 0; p < 3; ++p) phases_[p].x /= std::max(phases_[p].x.sum(), 1e-300);
+
+    bool converged = false;
+    int iterations = 0;
+    int outcome = kDiverged;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      outcome = saturation_solve(T_K, beta, liquids, P, iterations, converged);
+      if (outcome == kSecondLiquidVanished) {
+        liquids = 1;
+        continue;
+      }
+      if (outcome == kFirstLiquidVanished) {
+        std::swap(phases_[0], phases_[2]);  // the aqueous liquid becomes the only liquid
+        liquids = 1;
+        continue;
+      }
+      if (outcome != kSolved) break;
+      if (liquids == 1 && water_and_more && beta < 1 && active_.size() > 1) {
+        // Is water beyond its solubility in the liquid found?
+        int stab = 0;
+        if (unstable(phases_[0].x, phases_[0].ln_phi, P, false, true, stab)) {
+          out.stability_iterations += stab;
+          phases_[2].x = trial_ / trial_.sum();
+          phases_[2].beta = 1e-3 * (1.0 - beta);
+          liquids = 2;
+          continue;
+        }
+        out.stability_iterations += stab;
+      }
+      break;
+    }
+    out.flash_iterations = iterations;
+    if (outcome == kTrivial) return fail("the search reached the trivial solution (no such pressure)");
+    if (outcome != kSolved) return fail("no pressure gives this vapour fraction");
+    out.P_kPa = P;
+    if (!converged) {
+      out.status = FlashStatus::NotConverged;
+      out.message = "saturation pressure did not converge";
+    }
+    // Labels: the vapour by construction; liquids by their water content.
+    const int count = 1 + liquids;
+    int slots[3] = {kHydrocarbonLiquid, kVapour, kAqueousLiquid};
+    if (w >= 0) {
+      if (liquids == 1 && phases_[0].x(w) > 0.5) slots[0] = kAqueousLiquid;
+      if (liquids == 2 && phases_[0].x(w) > phases_[2].x(w)) std::swap(slots[0], slots[2]);
+    }
+    for (int p = 0; p < count; ++p) {
+      PhaseResult& r = out.phases[static_cast<std::size_t>(slots[p])];
+      r.present = true;
+      r.fraction = std::max(phases_[p].beta, 0.0);
+      for (Eigen::Index i = 0; i < n_; ++i) r.composition[static_cast<std::size_t>(i)] = phases_[p].x(i);
+      r.v_m3_per_kmol = mixture_.translated_volume(phases_[p].x, phases_[p].props);
+      r.Z = phases_[p].props.Z;
+    }
+    out.phase_count = count;
+    return;
+  }
+  // Pure component: liquid and vapour of one composition.
+  phases_[0].beta = 1.0 - beta;
+  phases_[1].beta = beta;
+  const int liquid_slot = w >= 0 && z_(w) > 0 ? kAqueousLiquid : kHydrocarbonLiquid;
+  const int slots[2] = {liquid_slot, kVapour};
+  for (int p = 0; p < 2; ++p) {
+    PhaseResult& r = out.phases[static_cast<std::size_t>(slots[p])];
+    r.present = true;
+    r.fraction = phases_[p].beta;
+    for (Eigen::Index i = 0; i < n_; ++i) r.composition[static_cast<std::size_t>(i)] = phases_[p].x(i);
+    r.v_m3_per_kmol = mixture_.translated_volume(phases_[p].x, phases_[p].props);
+    r.Z = phases_[p].props.Z;
+  }
+  out.phase_count = 2;
+}
+
+}  // namespace thermo

@@ -18,13 +18,13 @@ namespace {
 constinit ObjectMapEntry objectMap[] = {
     ObjectMapEntry::NotBuilt<CAPI_5B1_1>(),        // method not built yet
     ObjectMapEntry::NotBuilt<CAPI_5B1_2>(),        // method not built yet
-    ObjectMapEntry::NotBuilt<CASTM_D323_73_79>(),  // method not built yet
+    ObjectMapEntry::For<CASTM_D323_73_79>(),
     ObjectMapEntry::NotBuilt<CASTM_D323_82>(),     // method not built yet
     ObjectMapEntry::NotBuilt<CASTM_D4953_91>(),    // method not built yet
     ObjectMapEntry::NotBuilt<CASTM_D5191_91>(),    // method not built yet
-    ObjectMapEntry::NotBuilt<CASTM_D6377_16>(),    // method not built yet
+    ObjectMapEntry::For<CASTM_D6377_16>(),
     ObjectMapEntry::NotBuilt<COrvan_API>(),        // method not built yet
-    ObjectMapEntry::NotBuilt<CModifiedASTM>(),     // method not built yet
+    ObjectMapEntry::For<CModifiedASTM>(),
 };
 
 }  // namespace

@@ -15,12 +15,13 @@ inline constexpr uint32_t CP_UTF8 = 65001;
 extern "C" {
 // Converts srcLen bytes (-1: up to and including the terminating zero) of code page
 // codePage into dst. dstLen 0 asks for the length needed. Returns the characters written
-// (or needed), 0 on failure: an unknown code page, a buffer too small (nothing past
-// dstLen is ever written), malformed UTF-8.
+// (or needed), 0 on failure: an unknown code page, an empty or null source, a buffer too
+// small (then nothing at all is written), malformed UTF-8. flags are ignored.
 int32_t MultiByteToWideChar(uint32_t codePage, uint32_t flags, const char* src, int32_t srcLen,
                             OLECHAR* dst, int32_t dstLen);
 // The reverse. Characters without a byte in the code page become defaultChar (or '?')
-// and set *usedDefault when it is given. Returns bytes written (or needed), 0 on failure.
+// and set *usedDefault when it is given; in UTF-8 an unpaired surrogate becomes U+FFFD.
+// Returns bytes written (or needed), 0 on failure.
 int32_t WideCharToMultiByte(uint32_t codePage, uint32_t flags, const OLECHAR* src, int32_t srcLen,
                             char* dst, int32_t dstLen, const char* defaultChar, BOOL* usedDefault);
 }

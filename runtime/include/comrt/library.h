@@ -17,7 +17,8 @@ extern "C" {
 HMODULE CoLoadLibrary(const OLECHAR* name, BOOL autoFree);
 // Asks every auto-free library's DllCanUnloadNow and unloads those that answer S_OK.
 void CoFreeUnusedLibraries();
-// Loads a shared object by full path (or bare name, searched as above); null on failure.
+// Loads a shared object by full path (or bare name, searched as above; a ".dll" name is
+// mapped as for CoLoadLibrary); null on failure.
 HMODULE LoadLibraryA(const char* path);
 // Releases one load of a module; TRUE on success.
 BOOL FreeLibrary(HMODULE module);

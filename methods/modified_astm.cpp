@@ -1,7 +1,7 @@
 #include "methods/modified_astm.h"
 
 #include <cmath>
-#include <vector>
+#include <span>
 
 #include "core/phase_work.h"
 #include "methods/methods.h"
@@ -79,7 +79,7 @@ bool LiquidVolumeFraction(const FluidSnapshot& w, double& fraction) {
     return true;
 }
 
-double MassWeighted(const std::vector<double>& molecularWeights, const double* composition) {
+double MassWeighted(std::span<const double> molecularWeights, const double* composition) {
     double sum = 0.0;
     for (size_t i = 0; i < molecularWeights.size(); ++i) sum += molecularWeights[i] * composition[i];
     return sum;
@@ -102,8 +102,8 @@ double Search(CPropertyCalculator* calc, IHostFluidServices* services, FluidSnap
     if (weights == nullptr) return EMPTY_VALUE;
     const int32_t n = w.componentCount;
     if (n <= 0 || calc->componentValueCount < n) return EMPTY_VALUE;
-    // A copy: the calculator's buffer is overwritten by the next host array it fetches.
-    const std::vector<double> mw(weights, weights + n);
+    // The calculator's own buffer: nothing fetches another host array until we return.
+    const std::span<const double> mw(weights, static_cast<size_t>(n));
     const double meanMw = MassWeighted(mw, w.composition[FEED]);
     if (!(meanMw > 0.0) || !std::isfinite(meanMw)) return EMPTY_VALUE;
 

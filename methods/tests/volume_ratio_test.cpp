@@ -198,6 +198,15 @@ TEST_F(VolumeRatioTest, D6377AtRatioFourGivesExactlyWhatD323Gives) {
     }
 }
 
+TEST_F(VolumeRatioTest, EmptyRatioIsTheTargetItselfNotADefault) {
+    // No pressure splits a fluid at a ratio of -32767: the search ends without an
+    // answer, where a ratio of 4 would have found one.
+    ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
+    fluid.BpCurveRvp(FEED, 300.0);
+    EXPECT_EQ(RunBalanced(fluid, [&] { return D6377(EMPTY_VALUE); }), EMPTY_VALUE);
+    EXPECT_EQ(fluid.messages, std::vector<std::string>{Line(VOLUME_RATIO_NOT_CONVERGED, "FEED")});
+}
+
 TEST_F(VolumeRatioTest, LiquidSearchRaisesThePressureBy5000kPaPerFlash) {
     // No liquid below 15000 kPa; above it, a ratio of exactly 4, so the search ends
     // with the liquid-search pressure and no secant step.
@@ -336,7 +345,7 @@ TEST_F(VolumeRatioTest, FailuresWriteTheirLineAndFallBackOnTheBisection) {
     }
 }
 
-TEST_F(VolumeRatioTest, NoTvpBoilingPointCurveStartsFromNinetyPercentOfTheTvp) {
+TEST_F(VolumeRatioTest, WithoutABoilingPointCurveRvpTheSearchStartsAtNinetyPercentOfTheTvp) {
     ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
     RunBalanced(fluid, [&] { return D323(); });
     ASSERT_FALSE(PressuresTried(fluid).empty());

@@ -30,9 +30,16 @@ HRESULT HostFlash(IHostFluidServices* services, FluidSnapshot& record) noexcept 
     }
 }
 
+// The record is packed: its members are read by index, never bound to a reference.
 bool HasCompositionArrays(const FluidSnapshot& record) {
-    return std::all_of(std::begin(record.composition), std::end(record.composition),
-                       [](const double* a) { return a != nullptr; });
+    for (int32_t p = 0; p < PHASE_COUNT; ++p)
+        if (!record.composition[p]) return false;
+    return true;
+}
+
+double VapourFraction(const FluidSnapshot& record) {
+    const double fraction = record.phaseFraction[0];
+    return std::max(0.0, fraction);
 }
 
 // Overall composition of 100 moles of base plus amount moles of added, normalised unless
@@ -84,7 +91,7 @@ FluidSnapshot CPropertyCalculator::SaturateStream(FluidSnapshot base, FluidSnaps
     }
 
     double bestAmount = FirstTrialAmount;
-    double bestFraction = std::max(0.0, mixture->phaseFraction[0]);
+    double bestFraction = VapourFraction(mixture.get());
     double bestError = std::fabs(bestFraction - target);
     double trialAmount = SecondTrialAmount;
     double secantAmount = 0.0;
@@ -97,7 +104,7 @@ FluidSnapshot CPropertyCalculator::SaturateStream(FluidSnapshot base, FluidSnaps
             failed = 1;
             return result;
         }
-        const double fraction = std::max(0.0, mixture->phaseFraction[0]);
+        const double fraction = VapourFraction(mixture.get());
         double nextAmount;
         if ((bestFraction == 0.0 && fraction == 0.0) || (bestFraction == 1.0 && fraction == 1.0)) {
             // No slope to follow: step on from the larger amount.

@@ -49,9 +49,10 @@ HRESULT FlashAt(IHostFluidServices* services, FluidSnapshot& record, double pres
     return HostFlash(services, record);
 }
 
+// The record is packed: its members are read by index, never bound to a reference.
 bool HasArrays(const FluidSnapshot& record) {
-    for (const double* array : record.composition)
-        if (!array) return false;
+    for (int32_t p = 0; p < PHASE_COUNT; ++p)
+        if (!record.composition[p]) return false;
     return true;
 }
 

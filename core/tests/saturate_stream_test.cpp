@@ -8,12 +8,14 @@
 #include "comrt/memory.h"
 #include "core/property_calculator.h"
 #include "testsupport/fluid_installation.h"
+#include "testsupport/packed.h"
 
 namespace volacor {
 namespace {
 
 using testsupport::CalculatorTest;
 using testsupport::ScriptedFluid;
+using testsupport::Value;
 
 constexpr const char* Method = "ASTM D4953-91";
 
@@ -53,7 +55,7 @@ protected:
         FluidSnapshot result = calc->SaturateStream(Record(baseFeed), Record(addedFeed), target, addedPerBase,
                                                     Method, phase, failed);
         kept = result;
-        for (double*& a : result.composition) CoTaskMemFree(a), a = nullptr;
+        for (int p = 0; p < PHASE_COUNT; ++p) CoTaskMemFree(result.composition[p]), result.composition[p] = nullptr;
         return kept;
     }
     std::vector<double> TrialAmounts() const {
@@ -76,7 +78,7 @@ TEST_F(SaturateStreamTest, AFirstFlashWithinToleranceIsTheAnswer) {
     EXPECT_DOUBLE_EQ(request.feed[0], 100.0 / 101.0);
     EXPECT_DOUBLE_EQ(request.feed[1], 1.0 / 101.0);
     EXPECT_EQ(result.componentCount, 2);
-    EXPECT_NE(result.composition[FEED], nullptr) << "the caller receives the flashed mixture";
+    EXPECT_NE(Value(result.composition[FEED]), nullptr) << "the caller receives the flashed mixture";
     EXPECT_TRUE(fluid->messages.empty());
 }
 
@@ -128,7 +130,7 @@ TEST_F(SaturateStreamTest, ANegativeStepTriesTheSmallestAmountAndASecondOneGives
     EXPECT_NEAR(t[2], 1e-4, 1e-12);
     EXPECT_EQ(failed, 1);
     EXPECT_EQ(addedPerBase, -1.0);
-    EXPECT_EQ(result.composition[FEED], nullptr) << "a failed saturation hands back no arrays";
+    EXPECT_EQ(Value(result.composition[FEED]), nullptr) << "a failed saturation hands back no arrays";
     EXPECT_EQ(fluid->messages, std::vector<std::string>{"Phase: FEED - ASTM D4953-91 Could not saturate stream."});
 }
 
@@ -145,7 +147,7 @@ TEST_F(SaturateStreamTest, FiftyTrialsAreTheLimitEvenWhenTheLastOneMeetsTheTarge
         EXPECT_EQ(f.flashRequests.size(), 51u);
         EXPECT_EQ(failed, 1);
         EXPECT_EQ(addedPerBase, -1.0);
-        EXPECT_EQ(result.composition[FEED], nullptr);
+        EXPECT_EQ(Value(result.composition[FEED]), nullptr);
         EXPECT_EQ(f.messages, std::vector<std::string>{notConverged});
     }
 }
@@ -162,7 +164,7 @@ TEST_F(SaturateStreamTest, AFailedFlashEndsTheSaturation) {
         EXPECT_EQ(f.flashRequests.size(), static_cast<size_t>(failing));
         EXPECT_EQ(failed, 1);
         EXPECT_EQ(addedPerBase, -1.0);
-        EXPECT_EQ(result.composition[FEED], nullptr);
+        EXPECT_EQ(Value(result.composition[FEED]), nullptr);
         EXPECT_EQ(f.messages, std::vector<std::string>{message});
     }
 }
@@ -182,7 +184,7 @@ TEST_F(SaturateStreamTest, WithoutServicesOrWithAnUnknownPhaseNothingIsFlashed) 
     refusing->RefuseServices();
     FluidSnapshot result = Saturate(0.5);
     EXPECT_EQ(failed, 1);
-    EXPECT_EQ(result.composition[FEED], nullptr);
+    EXPECT_EQ(Value(result.composition[FEED]), nullptr);
 
     ScriptedFluid& f = MakeFluid({testsupport::NPentane, testsupport::Nitrogen});
     f.OnFlash(VapourFraction(0.5));

@@ -16,14 +16,14 @@ namespace volacor {
 namespace {
 
 constinit ObjectMapEntry objectMap[] = {
-    ObjectMapEntry::NotBuilt<CAPI_5B1_1>(),        // method not built yet
-    ObjectMapEntry::NotBuilt<CAPI_5B1_2>(),        // method not built yet
+    ObjectMapEntry::For<CAPI_5B1_1>(),
+    ObjectMapEntry::For<CAPI_5B1_2>(),
     ObjectMapEntry::For<CASTM_D323_73_79>(),
     ObjectMapEntry::NotBuilt<CASTM_D323_82>(),     // method not built yet
     ObjectMapEntry::NotBuilt<CASTM_D4953_91>(),    // method not built yet
     ObjectMapEntry::NotBuilt<CASTM_D5191_91>(),    // method not built yet
     ObjectMapEntry::For<CASTM_D6377_16>(),
-    ObjectMapEntry::NotBuilt<COrvan_API>(),        // method not built yet
+    ObjectMapEntry::For<COrvan_API>(),
     ObjectMapEntry::For<CModifiedASTM>(),
 };
 

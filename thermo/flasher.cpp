@@ -370,8 +370,7 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
 bool Flasher::solve_multiphase_rr(int phase_count) {
   // Minimises Q = sum beta_p - sum z_i ln E_i, E_i = sum_p beta_p theta_ip, over beta >= 0
   // (a convex problem); its stationary point is the material balance of every phase.
-  bool free_phase[3] = {true, true, true};
-  for (int it = 0; it < 100; ++it) {
+  for (int it = 0; it < 200; ++it) {
     double g[3] = {1, 1, 1};
     double h[3][3] = {};
     for (Eigen::Index i : active_) {
@@ -383,28 +382,39 @@ bool Flasher::solve_multiphase_rr(int phase_count) {
         for (int q = 0; q < phase_count; ++q) h[p][q] += z_(i) * theta_(i, p) * theta_(i, q) / (e * e);
       }
     }
+    // Phases at zero enter only if Q falls as they grow.
+    bool free_phase[3] = {false, false, false};
     double max_g = 0;
     for (int p = 0; p < phase_count; ++p) {
-      if (beta3_[p] == 0) free_phase[p] = g[p] < 0;
+      free_phase[p] = beta3_[p] > 0 || g[p] < 0;
       if (free_phase[p]) max_g = std::max(max_g, std::abs(g[p]));
     }
-    if (max_g < 1e-15) return true;
+    if (max_g < 1e-14) return true;
+    Eigen::Vector3d s = Eigen::Vector3d::Zero();
     int index[3], count = 0;
-    for (int p = 0; p < phase_count; ++p) {
-      if (free_phase[p]) index[count++] = p;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      count = 0;
+      for (int p = 0; p < phase_count; ++p) {
+        if (free_phase[p]) index[count++] = p;
+      }
+      // At most 3 x 3: pad the free block with the identity and solve at fixed size.
+      Eigen::Matrix3d a = Eigen::Matrix3d::Identity();
+      Eigen::Vector3d b = Eigen::Vector3d::Zero();
+      for (int r = 0; r < count; ++r) {
+        for (int c = 0; c < count; ++c) a(r, c) = h[index[r]][index[c]];
+        b(r) = -g[index[r]];
+      }
+      s = a.partialPivLu().solve(b);
+      // A phase at zero whose Newton step is negative stays out.
+      bool dropped = false;
+      for (int r = 0; r < count; ++r) {
+        if (beta3_[index[r]] == 0 && s(r) < 0) {
+          free_phase[index[r]] = false;
+          dropped = true;
+        }
+      }
+      if (!dropped) break;
     }
-    Eigen::Matrix3d a;
-    Eigen::Vector3d b;
-    for (int r = 0; r < count; ++r) {
-      for (int c = 0; c < count; ++c) a(r, c) = h[index[r]][index[c]];
-      b(r) = -g[index[r]];
-    }
-    // At most 3 x 3: pad the free block with the identity and solve at fixed size.
-    Eigen::Matrix3d full = Eigen::Matrix3d::Identity();
-    full.topLeftCorner(count, count) = a.topLeftCorner(count, count);
-    Eigen::Vector3d rhs = Eigen::Vector3d::Zero();
-    rhs.head(count) = b.head(count);
-    const Eigen::Vector3d s = full.partialPivLu().solve(rhs);
     double t = 1.0;
     int blocking = -1;
     for (int r = 0; r < count; ++r) {
@@ -415,12 +425,9 @@ bool Flasher::solve_multiphase_rr(int phase_count) {
       }
     }
     for (int r = 0; r < count; ++r) beta3_[index[r]] += t * s(r);
-    if (blocking >= 0) {
-      beta3_[blocking] = 0;
-      free_phase[blocking] = false;
-    }
+    if (blocking >= 0) beta3_[blocking] = 0;
   }
-  return true;
+  return false;
 }
 
 bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) {

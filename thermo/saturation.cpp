@@ -106,6 +106,9 @@ int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kP
       beta_w += dbw;
       if (std::abs(ds) < 1e-14 && std::abs(dbw) < 1e-15) break;
     }
+    // The K-values are linear in s only near the start: keep an outer step within a
+    // factor e in pressure.
+    s = std::clamp(s, -1.0, 1.0);
     P_kPa *= std::exp(s);
     if (!std::isfinite(P_kPa) || P_kPa < kMinPressure_kPa || P_kPa > kMaxPressure_kPa) return kDiverged;
     // New compositions from the updated K-values.
@@ -179,33 +182,41 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     int liquids = 1;
     // Start: liquid and vapour from Wilson's K-values; with water, a nearly pure aqueous
     // liquid beside a water-poor reference liquid.
-    wilson_ln_k(P, wilson_);
+    const double P_start = P;
     const bool water_and_more = w >= 0 && z_(w) > 0;
-    phases_[0].x.setZero();
-    phases_[1].x.setZero();
-    phases_[2].x.setZero();
-    for (Eigen::Index i : active_) {
-      const double k = std::exp(wilson_(i));
-      phases_[0].x(i) = z_(i) / (1.0 + beta * (k - 1.0));
-      phases_[1].x(i) = k * phases_[0].x(i);
-    }
+    auto start_two_phases = [&] {
+      wilson_ln_k(P_start, wilson_);
+      phases_[0].x.setZero();
+      phases_[1].x.setZero();
+      for (Eigen::Index i : active_) {
+        const double k = std::exp(wilson_(i));
+        phases_[0].x(i) = z_(i) / (1.0 + beta * (k - 1.0));
+        phases_[1].x(i) = k * phases_[0].x(i);
+      }
+      phases_[0].x /= phases_[0].x.sum();
+      phases_[1].x /= phases_[1].x.sum();
+    };
+    start_two_phases();
     if (water_and_more && beta < 1) {
       liquids = 2;
       phases_[2].x.setZero();
       for (Eigen::Index i : active_) phases_[2].x(i) = 1e-6 * z_(i);
       phases_[2].x(w) = 1.0;
+      phases_[2].x /= phases_[2].x.sum();
       phases_[0].x(w) *= 1e-3;
+      phases_[0].x /= phases_[0].x.sum();
       phases_[2].beta = std::min(z_(w) * 0.9, 0.9 * (1.0 - beta));
     }
-    for (int p = 0; p < 3; ++p) phases_[p].x /= std::max(phases_[p].x.sum(), 1e-300);
-
     bool converged = false;
     int iterations = 0;
     int outcome = kDiverged;
     for (int attempt = 0; attempt < 4; ++attempt) {
       outcome = saturation_solve(T_K, beta, liquids, P, iterations, converged);
       if (outcome == kSecondLiquidVanished) {
+        // Water dissolves or evaporates: start afresh with one liquid.
         liquids = 1;
+        P = P_start;
+        start_two_phases();
         continue;
       }
       if (outcome == kFirstLiquidVanished) {

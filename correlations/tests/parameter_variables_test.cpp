@@ -66,8 +66,8 @@ TEST_F(ParameterVariablesTest, PhaseValuesIsAnAllFlagsVectorAndWithoutTheDocumen
     // This test program carries no variable-definition resource: the variables keep
     // their tagged names and get no display name.
     ASSERT_TRUE(VariableDefinitionText().empty());
+    testsupport::FakeClient client;  // outlives the object that holds it
     ComPtr<ICorrelation> object = Create(kAllClasses[0]);
-    testsupport::FakeClient client;
     IVariableSet* set = nullptr;
     int32_t cookie = 0;
     ASSERT_EQ(object->Attach(static_cast<ICorrelationClient*>(&client), 1, &cookie, &set), S_OK);

@@ -19,9 +19,9 @@ constinit ObjectMapEntry objectMap[] = {
     ObjectMapEntry::For<CAPI_5B1_1>(),
     ObjectMapEntry::For<CAPI_5B1_2>(),
     ObjectMapEntry::For<CASTM_D323_73_79>(),
-    ObjectMapEntry::NotBuilt<CASTM_D323_82>(),     // method not built yet
-    ObjectMapEntry::NotBuilt<CASTM_D4953_91>(),    // method not built yet
-    ObjectMapEntry::NotBuilt<CASTM_D5191_91>(),    // method not built yet
+    ObjectMapEntry::For<CASTM_D323_82>(),
+    ObjectMapEntry::For<CASTM_D4953_91>(),
+    ObjectMapEntry::For<CASTM_D5191_91>(),
     ObjectMapEntry::For<CASTM_D6377_16>(),
     ObjectMapEntry::For<COrvan_API>(),
     ObjectMapEntry::For<CModifiedASTM>(),

@@ -41,6 +41,23 @@ const std::vector<BenchMethod>& Methods() {
          [](CPropertyCalculator* c, int32_t p) {
              return astm_d5191_91::CalculatePhase(c, p, ReferenceTemperature_C, RemoveNcMolePercent);
          }},
+        // TVP, a liquid search and secant of 49 steps each with a probe, then the bisection.
+        {"ASTM_D323_73_79", 201,
+         [](CPropertyCalculator* c, int32_t p) {
+             return astm_d323_73_79::CalculatePhase(c, p, ReferenceTemperature_C, RemoveNcMolePercent);
+         }},
+        // At the ratio the parameter is created with.
+        {"ASTM_D6377_16", 201,
+         [](CPropertyCalculator* c, int32_t p) {
+             return astm_d6377_16::CalculatePhase(c, p, ReferenceTemperature_C, RemoveNcMolePercent, 4.0);
+         }},
+        // Six opening flashes, then at most 51 cycles of 50 passes and a closing flash.
+        // Its driver calculates FEED alone.
+        {"ModifiedASTM", 2607,
+         [](CPropertyCalculator* c, int32_t p) {
+             return p == FEED ? modified_astm::CalculatePhase(c, p, ReferenceTemperature_C, RemoveNcMolePercent)
+                              : EMPTY_VALUE;
+         }},
     };
     return methods;
 }

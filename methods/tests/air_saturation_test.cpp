@@ -122,7 +122,8 @@ protected:
 };
 
 TEST_F(AirSaturationTest, EachMethodFindsTheChamberPressureTheModelGivesDirectly) {
-    for (const ModelStream& stream : {model::LightNaphtha(), model::StabilisedCondensate()}) {
+    for (const ModelStream& stream :
+         {model::LightNaphtha(), model::StabilisedCondensate(), model::CondensateWithWater(0.05)}) {
         const DirectModel direct(stream);
         for (const MethodCase& m : Methods()) {
             ScriptedFluid& fluid = UseModel(stream);
@@ -145,6 +146,25 @@ TEST_F(AirSaturationTest, EachMethodFindsTheChamberPressureTheModelGivesDirectly
 ModelStream Without(ModelStream stream, std::string_view name) {
     std::erase_if(stream.feed, [&](const auto& entry) { return entry.first == name; });
     return stream;
+}
+
+// A trace of methane below the removal threshold leaves the sample before the test; one
+// at or above it stays and raises the vapour pressure. (The TVP record keeps the methane,
+// so a boiling-point-curve RVP gives every run the same start.)
+TEST_F(AirSaturationTest, NonCondensableTracesBelowTheThresholdLeaveTheSample) {
+    ModelStream withMethane = model::LightNaphtha();
+    withMethane.feed.push_back({"methane", 0.002});
+    for (const MethodCase& m : Methods()) {
+        auto run = [&](const ModelStream& stream, double removeNcMolePercent) {
+            UseModel(stream).BpCurveRvp(FEED, 90.0);
+            const double rvp = m.calculate(calc, FEED, TestTemperature_C, removeNcMolePercent);
+            testsupport::ClearCalculator(*calc);
+            return rvp;
+        };
+        const double clean = run(model::LightNaphtha(), 0.0);
+        EXPECT_NEAR(run(withMethane, 1.0), clean, 0.02) << m.name << ": 0.2 % is below 1 %";
+        EXPECT_GT(run(withMethane, 0.1), clean + 2.0) << m.name << ": 0.2 % is not below 0.1 %";
+    }
 }
 
 TEST_F(AirSaturationTest, APureComponentReturnsItsVapourPressureAfterTheUnprefixedLine) {

@@ -20,7 +20,7 @@ namespace {
 CPropertyCalculator theCalculator;
 
 // Host identifiers of the gases that never condense in a vapour-pressure test:
-// hydrogen, nitrogen, methane.
+// hydrogen, nitrogen, methane (the host's component table numbers them 20, 13, 1).
 constexpr double NON_CONDENSABLE_IDS[] = {20.0, 13.0, 1.0};
 // Their CAS numbers without hyphens: 1333-74-0, 7727-37-9, 74-82-8.
 constexpr double NON_CONDENSABLE_CAS[] = {1333740.0, 7727379.0, 74828.0};

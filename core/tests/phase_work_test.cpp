@@ -96,7 +96,8 @@ TEST_F(PhaseOpeningTest, StripRemovesThroughTheHostsArraysAndFreesThem) {
         {"ids short, CAS numbers identify", [](ScriptedFluid& f) { f.ShortenArray("ComponentIDs", 2); },
          {0.0, 0.25, 0.75}},
         {"neither array: nothing removed, still normalised",
-         [](ScriptedFluid& f) { f.RemoveArray("ComponentIDs").FailArray("CAS_Numbers"); }, {0.04 / 0.8, 0.19 / 0.8, 0.57 / 0.8}},
+         [](ScriptedFluid& f) { f.RemoveArray("ComponentIDs").FailArray("CAS_Numbers"); },
+         {0.04 / 0.8, 0.19 / 0.8, 0.57 / 0.8}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -213,7 +213,8 @@ TEST_F(PreparePhaseWorkTest, CutsThePhaseOutAsANewFluid) {
         EXPECT_THAT(Values(w.composition[p], 3), ElementsAre(EMPTY_VALUE, EMPTY_VALUE, EMPTY_VALUE));
     }
     for (int32_t p = 0; p < PHASE_COUNT; ++p) {
-        EXPECT_NE(Value(w.composition[p]), Value(calc->snapshot.composition[p])) << "fresh arrays, never the snapshot's";
+        EXPECT_NE(Value(w.composition[p]), Value(calc->snapshot.composition[p]))
+            << "fresh arrays, never the snapshot's";
         EXPECT_EQ(Value(w.phasePropertyA[p]), EMPTY_VALUE);
         EXPECT_EQ(Value(w.phasePropertyB[p]), EMPTY_VALUE);
         EXPECT_EQ(Value(w.phasePropertyC[p]), EMPTY_VALUE);

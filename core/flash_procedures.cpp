@@ -28,10 +28,11 @@ HRESULT HostFlash(IHostFluidServices* services, FluidSnapshot& record) noexcept 
     }
 }
 
+// Names the trial's conditions as asked, whatever a failing host left in the record.
 void ReportRvpFlashFailed(IHostFluidServices* services, const char* phaseName, const char* methodName,
-                          const FluidSnapshot& mixture) {
-    ReportPhaseMessage(services, RvpFlashFailed, phaseName, methodName, mixture.temperature * 1.8 + 32.0,
-                       mixture.pressure / kPaPerAtm);
+                          double temperature_C, double pressure_kPa) {
+    ReportPhaseMessage(services, RvpFlashFailed, phaseName, methodName, temperature_C * 1.8 + 32.0,
+                       pressure_kPa / kPaPerAtm);
 }
 
 }  // namespace
@@ -72,14 +73,14 @@ int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double s
     mixture.pressure = startPressure;
     mixture.temperature = temperature_C;
     if (FAILED(HostFlash(services.get(), mixture))) {
-        ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+        ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, startPressure);
         return 0;
     }
     // A mixture that fills no volume has no chamber pressure: failing here keeps a start
     // guess from ever being returned as a result.
     double bestVolume = PhaseVolume(calc, mixture, amount, phase);
     if (!(bestVolume > 0.0)) {
-        ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+        ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, startPressure);
         return 0;
     }
 
@@ -93,12 +94,12 @@ int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double s
         mixture.temperature = temperature_C;
         mixture.pressure = trialPressure;
         if (FAILED(HostFlash(services.get(), mixture))) {
-            ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+            ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, trialPressure);
             return 0;
         }
         const double volume = PhaseVolume(calc, mixture, amount, phase);
         if (!(volume > 0.0)) {
-            ReportRvpFlashFailed(services.get(), phaseName, methodName, mixture);
+            ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, trialPressure);
             return 0;
         }
         const double error = std::fabs(volume - ChamberVolume);

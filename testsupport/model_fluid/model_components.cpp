@@ -16,9 +16,10 @@ constexpr double LiquidMolarVolume(double molecularWeight, double relativeDensit
 
 // Antoine constants: NIST Chemistry WebBook (SRD 69), phase-change data, log10(P/bar) =
 // A - B/(T/K + C). Host ids, CAS numbers, molecular weights and relative densities at
-// 60 °F: /work/shared/data/components.csv; methane, nitrogen and oxygen have no 60 °F
+// 60 °F: /work/shared/data/components.csv; hydrogen, methane, nitrogen and oxygen have no 60 °F
 // liquid there, so their liquid densities at the normal boiling point stand in.
-constexpr std::array<ModelComponent, 11> Components{{
+constexpr std::array<ModelComponent, 12> Components{{
+    {"hydrogen", 20, 1333740, 2.0159, 3.54314, 99.395, 7.726, LiquidMolarVolume(2.0159, 0.0708), false},
     {"methane", 1, 74828, 16.0425, 3.9895, 443.028, -0.49, LiquidMolarVolume(16.0425, 0.4224), false},
     {"nitrogen", 13, 7727379, 28.0134, 3.7362, 264.651, -6.788, LiquidMolarVolume(28.0134, 0.8086), false},
     {"oxygen", 28, 7782447, 31.9988, 3.9523, 340.024, -4.144, LiquidMolarVolume(31.9988, 1.1411), false},

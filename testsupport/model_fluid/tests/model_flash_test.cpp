@@ -48,8 +48,15 @@ struct State {
     double pressure_kPa;
 };
 
+ModelStream WithHydrogen() {
+    ModelStream s = LightNaphtha();
+    s.feed.push_back({"hydrogen", 0.01});
+    return s;
+}
+
 std::vector<State> States() {
-    return {{LightNaphtha(), 0.5555555555555556, 101.325}, {LightNaphtha(), 37.78, 30.0},
+    return {{WithHydrogen(), 37.78, 101.325},
+            {LightNaphtha(), 0.5555555555555556, 101.325}, {LightNaphtha(), 37.78, 30.0},
             {LightNaphtha(), 37.78, 60.0},                 {CondensateWithWater(0.05), 0.5555555555555556, 101.325},
             {CondensateWithWater(0.05), 37.78, 10.0},      {CondensateWithWater(0.05), 37.78, 2.0},
             {CondensateWithWater(0.001), 37.78, 3.0},      {{{{"nitrogen", 0.785}, {"oxygen", 0.215}, {"water", 0.01}}}, 0.56, 101.325}};

@@ -76,12 +76,14 @@ FluidSnapshot CPropertyCalculator::SaturateStream(FluidSnapshot base, FluidSnaps
         return result;
     }
     WorkingRecord mixture(PreparePhaseWork(base, phase));
-    if (!HasCompositionArrays(mixture.get())) {
+    const double* baseComposition = base.composition[phase];
+    const double* addedComposition = added.composition[FEED];
+    // Nothing to mix from: no flash is asked for, as with a base without a composition.
+    if (!HasCompositionArrays(mixture.get()) || !addedComposition ||
+        added.componentCount < mixture->componentCount) {
         failed = 1;
         return result;
     }
-    const double* baseComposition = base.composition[phase];
-    const double* addedComposition = added.composition[FEED];
 
     SetUpMixture(mixture.get(), baseComposition, addedComposition, FirstTrialAmount);
     if (FAILED(HostFlash(services.get(), mixture.get()))) {

@@ -178,6 +178,23 @@ TEST_F(SaturateStreamTest, AMixtureSummingToZeroIsFlashedAsItIs) {
     EXPECT_EQ(fluid->flashRequests[0].feed, (std::vector<double>{0.0, 0.0}));
 }
 
+TEST_F(SaturateStreamTest, AnAddedStreamWithoutOrWithTooFewComponentsIsNotMixed) {
+    fluid->OnFlash(VapourFraction(0.5));
+    FluidSnapshot added = Record(addedFeed);
+    for (int shortBy : {0, 1}) {
+        FluidSnapshot broken = added;
+        if (shortBy == 0) broken.composition[FEED] = nullptr;
+        broken.componentCount -= shortBy;
+        failed = 0;
+        FluidSnapshot result = calc->SaturateStream(Record(baseFeed), broken, 0.5, addedPerBase, Method, FEED, failed);
+        EXPECT_EQ(failed, 1);
+        EXPECT_EQ(addedPerBase, -1.0);
+        EXPECT_EQ(Value(result.composition[FEED]), nullptr);
+    }
+    EXPECT_TRUE(fluid->flashRequests.empty());
+    EXPECT_TRUE(fluid->messages.empty());
+}
+
 TEST_F(SaturateStreamTest, WithoutServicesOrWithAnUnknownPhaseNothingIsFlashed) {
     ScriptedFluid* refusing = fluid;
     refusing->OnFlash(VapourFraction(0.5));

@@ -53,6 +53,38 @@ inline constexpr double peneloux_srk_zra0 = 0.29441;
 inline constexpr double peneloux_pr_factor = 0.50033;
 inline constexpr double peneloux_pr_zra0 = 0.25969;
 
+// Petroleum fractions from normal boiling point Tb (degrees Rankine) and specific
+// gravity SG (60/60 F): Riazi & Daubert, Hydrocarbon Processing 59(3) (1980) 115,
+// theta = a Tb^b SG^c for molar mass (g/mol), Tc (R) and Pc (psia).
+struct RiaziDaubert {
+  double a, b, c;
+};
+inline constexpr RiaziDaubert riazi_daubert_mw = {4.5673e-5, 2.1962, -1.0164};
+inline constexpr RiaziDaubert riazi_daubert_tc_R = {24.2787, 0.58848, 0.3596};
+inline constexpr RiaziDaubert riazi_daubert_pc_psia = {3.12281e9, -2.3125, 2.3201};
+inline constexpr double rankine_per_kelvin = 1.8;
+inline constexpr double kPa_per_psi = 6.894757293168;  // 0.45359237 kg x 9.80665 / 0.0254^2
+inline constexpr double kPa_per_atm = 101.325;
+
+// Acentric factor from Tb, Tc, Pc: Lee & Kesler, AIChE J. 21 (1975) 510, the vapour
+// pressure equation solved at Tb (Pc in atm, Tbr = Tb/Tc):
+// omega = (-ln Pc - 5.92714 + 6.09648/Tbr + 1.28862 ln Tbr - 0.169347 Tbr^6) /
+//         (15.2518 - 15.6875/Tbr - 13.4721 ln Tbr + 0.43577 Tbr^6).
+inline constexpr double lee_kesler_numerator[4] = {-5.92714, 6.09648, 1.28862, -0.169347};
+inline constexpr double lee_kesler_denominator[4] = {15.2518, -15.6875, -13.4721, 0.43577};
+
+// Rackett Z_RA from the acentric factor: Yamada & Gunn, J. Chem. Eng. Data 18 (1973)
+// 234: Z_RA = 0.29056 - 0.08775 omega.
+inline constexpr double yamada_gunn[2] = {0.29056, -0.08775};
+
+// Water density at 60 F, kg/m3, that turns a specific gravity 60/60 F into a density (the
+// data set's convention, thermo/data/README.md).
+inline constexpr double water_density_60F_kg_per_m3 = 999.016;
+
+// kij between a pseudo-component and water: the component table's value for the
+// n-alkanes from propane to n-decane with water (NeqSim INTER.csv constant term).
+inline constexpr double pseudo_water_kij = 0.5;
+
 // Kelvin offset and the standard atmosphere, kPa (definitions).
 inline constexpr double celsius_offset_K = 273.15;
 inline constexpr double atmosphere_kPa = 101.325;

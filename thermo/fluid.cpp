@@ -28,7 +28,13 @@ Fluid::Fluid(std::vector<Component> components, EquationOfState eos, const Compo
     for (Eigen::Index j = 0; j < i; ++j) {
       const Component& d = components_[static_cast<std::size_t>(j)];
       const bool pseudo = c.host_id >= kFirstPseudoHostId || d.host_id >= kFirstPseudoHostId;
-      kij_(i, j) = kij_(j, i) = pseudo ? 0.0 : database.kij(c.name, d.name);
+      double k = 0.0;
+      if (!pseudo) {
+        k = database.kij(c.name, d.name);
+      } else if (c.is_water() || d.is_water()) {
+        k = constants::pseudo_water_kij;  // like the table's alkanes, so water stays apart
+      }
+      kij_(i, j) = kij_(j, i) = k;
     }
   }
   fit_shifts_to_reference_density();

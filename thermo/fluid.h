@@ -16,8 +16,9 @@ namespace thermo {
 
 class Fluid {
  public:
-  // kij are taken from the database by component name (0 where absent, and for
-  // pseudo-components). Throws std::invalid_argument for an empty list.
+  // kij are taken from the database by component name, 0 where absent; SRK uses the same
+  // (Peng-Robinson) table. A pseudo-component has kij 0 with every component but water
+  // (0.5, as the table's alkanes). Throws std::invalid_argument for an empty list.
   Fluid(std::vector<Component> components, EquationOfState eos = EquationOfState::PengRobinson,
         const ComponentDatabase& database = ComponentDatabase::builtin());
 

@@ -48,6 +48,8 @@ CubicMixture::CubicMixture(const Fluid& fluid) : fluid_(fluid) {
   a_ij_.resize(n, n);
   x_.resize(n);
   s_.resize(n);
+  q_.resize(n);
+  p_.resize(n);
 }
 
 void CubicMixture::set_temperature(double T_K) {
@@ -141,24 +143,31 @@ PhaseProperties CubicMixture::ln_phi(const Eigen::Ref<const Eigen::VectorXd>& x_
     }
   }
   if (dlnphi_dn) {
-    // Derivatives for one mole of mixture: d x_k / d n_j = delta_kj - x_k.
+    // Derivatives for one mole of mixture (d x_k / d n_j = delta_kj - x_k), gathered as
+    //   d ln phi_i / d n_j = w a_ij + b_i m_j + c_j + Q_i v_j + p_i + s_i q_j,
+    // so the n x n part is a few rank-one updates.
     const double pa = P_kPa / (RT * RT);
     const double pb = P_kPa / RT;
+    const double g = AoB * L / delta;
+    Eigen::MatrixXd& J = *dlnphi_dn;
+    J.noalias() = (-2.0 * g / a) * a_ij_;
+    for (Eigen::Index i = 0; i < n; ++i) {
+      q_(i) = 2.0 * s_(i) / a - bi(i) / b;
+      p_(i) = 2.0 * g * s_(i) / a;
+    }
     for (Eigen::Index j = 0; j < n; ++j) {
-      const double dA = 2.0 * (s_(j) - a) * pa;
-      const double dB = (bi(j) - b) * pb;
+      const double da = 2.0 * (s_(j) - a);
+      const double db = bi(j) - b;
+      const double dA = da * pa;
+      const double dB = db * pb;
       const double dZ = -(CA * dA + CB * dB) / CZ;
       const double dAoB = dA / B - A * dB / (B * B);
       const double dL = (dZ + d1 * dB) / zp1 - (dZ + d2 * dB) / zp2;
-      const double db = bi(j) - b;
-      const double da = 2.0 * (s_(j) - a);
-      for (Eigen::Index i = 0; i < n; ++i) {
-        const double bib = bi(i) / b;
-        const double Q = 2.0 * s_(i) / a - bib;
-        const double dQ = 2.0 * (a_ij_(i, j) - s_(i)) / a - 2.0 * s_(i) * da / (a * a) + bi(i) * db / (b * b);
-        (*dlnphi_dn)(i, j) = -bib * db / b * (Z - 1.0) + bib * dZ - (dZ - dB) / (Z - B) -
-                             (dAoB * Q * L + AoB * dQ * L + AoB * Q * dL) / delta;
-      }
+      const double m = (-db * (Z - 1.0) / b + dZ) / b - g * db / (b * b);
+      const double c = -(dZ - dB) / (Z - B);
+      const double v = -(L * dAoB + AoB * dL) / delta;
+      const double q = 2.0 * g * da / (a * a);
+      J.col(j).array() += bi.array() * m + c + q_.array() * v + p_.array() + s_.array() * q;
     }
   }
   return props;

@@ -47,6 +47,8 @@ class CubicMixture {
   Eigen::MatrixXd a_ij_;
   Eigen::VectorXd x_;
   Eigen::VectorXd s_;
+  Eigen::VectorXd q_;
+  Eigen::VectorXd p_;
 };
 
 // Real roots of Z^3 + c2 Z^2 + c1 Z + c0 = 0 in ascending order; returns their count (1 or 3).

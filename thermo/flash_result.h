@@ -56,9 +56,6 @@ struct FlashResult {
 struct FlashOptions {
   double tolerance = 1e-12;   // on fugacity residuals (ln f) and phase fractions
   int max_iterations = 500;   // per solver stage
-  // Start from the previous call's K-values when the component count matches; the
-  // converged answer is the same to within the tolerance.
-  bool warm_start = false;
 };
 
 }  // namespace thermo

@@ -60,7 +60,7 @@ bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m) {
 Flasher::Flasher(const Fluid& fluid, FlashOptions options)
     : fluid_(fluid), options_(options), mixture_(fluid), n_(static_cast<Eigen::Index>(fluid.size())) {
   active_.reserve(static_cast<std::size_t>(n_));
-  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &warm_ln_k_}) {
+  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &k_}) {
     v->setZero(n_);
   }
   hessian_.setZero(n_, n_);
@@ -156,14 +156,16 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
     mixture_.ln_phi(trial_, P_kPa, RootChoice::MinimumGibbs, work_, nullptr, newton ? &jac_a_ : nullptr);
     double w_sum = 0;
     for (Eigen::Index i : active_) w_sum += trial_(i);
+    const double ln_w_sum = std::log(w_sum);
     double tm = 1.0, max_h = 0, max_dev = 0;
     for (Eigen::Index k = 0; k < m; ++k) {
       const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      const double h = std::log(trial_(i)) + work_(i) - d_(i);
+      const double ln_w = std::log(trial_(i));
+      const double h = ln_w + work_(i) - d_(i);
       gradient_(k) = h;
       tm += trial_(i) * (h - 1.0);
       max_h = std::max(max_h, std::abs(h));
-      max_dev = std::max(max_dev, std::abs(std::log(trial_(i) / w_sum) - ln_z_(i)));
+      max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_z_(i)));
     }
     t.tm = tm;
     if (max_h < 1e-10) break;
@@ -235,10 +237,10 @@ bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x
   return found;
 }
 
-bool Flasher::solve_rachford_rice(double& beta) const {
+bool Flasher::solve_rachford_rice(double& beta) {
   double k_min = INFINITY, k_max = 0;
   for (Eigen::Index i : active_) {
-    const double k = std::exp(ln_k_(i));
+    const double k = k_(i) = std::exp(ln_k_(i));
     k_min = std::min(k_min, k);
     k_max = std::max(k_max, k);
   }
@@ -249,7 +251,7 @@ bool Flasher::solve_rachford_rice(double& beta) const {
   for (int it = 0; it < 200; ++it) {
     double f = 0, df = 0;
     for (Eigen::Index i : active_) {
-      const double km1 = std::exp(ln_k_(i)) - 1.0;
+      const double km1 = k_(i) - 1.0;
       const double den = 1.0 + beta * km1;
       f += z_(i) * km1 / den;
       df -= z_(i) * km1 * km1 / (den * den);
@@ -278,9 +280,8 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
       liquid.x.setZero();
       vapour.x.setZero();
       for (Eigen::Index i : active_) {
-        const double k = std::exp(ln_k_(i));
-        liquid.x(i) = z_(i) / (1.0 + beta * (k - 1.0));
-        vapour.x(i) = k * liquid.x(i);
+        liquid.x(i) = z_(i) / (1.0 + beta * (k_(i) - 1.0));
+        vapour.x(i) = k_(i) * liquid.x(i);
       }
       evaluate(liquid, P_kPa);
       evaluate(vapour, P_kPa);

@@ -16,7 +16,7 @@
 // A Flasher owns its work arrays (sized once for the fluid, so a flash allocates only
 // when it fills a fresh FlashResult; the overloads taking `FlashResult&` reuse its
 // storage). It is not thread-safe; use one per thread. Results depend only on the
-// inputs, except that FlashOptions::warm_start may change iteration counts.
+// inputs: no state of a previous call is used.
 #include <span>
 #include <vector>
 
@@ -71,7 +71,7 @@ class Flasher {
   Trial run_trial(double P_kPa);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
   bool split_two_phase(double P_kPa, int& iterations, bool& converged);
-  bool solve_rachford_rice(double& beta) const;
+  bool solve_rachford_rice(double& beta);
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
@@ -91,6 +91,7 @@ class Flasher {
   Eigen::VectorXd trial_;     // trial mole numbers
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
   Eigen::VectorXd wilson_;    // Wilson's ln K at the current T, P
+  Eigen::VectorXd k_;         // exp(ln_k_), for the Rachford-Rice solve
   Eigen::VectorXd work_;
   Eigen::VectorXd gradient_;
   Eigen::VectorXd step_;
@@ -101,8 +102,6 @@ class Flasher {
   Phase phases_[3];
   Eigen::MatrixXd theta_;     // n x 3 K-values relative to phase 0 (three-phase split)
   double beta3_[3] = {0, 0, 0};
-  bool has_warm_k_ = false;
-  Eigen::VectorXd warm_ln_k_;
 };
 
 // Solves the leading m x m block of A x = b in place (Gaussian elimination with partial

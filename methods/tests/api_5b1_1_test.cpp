@@ -4,6 +4,8 @@
 // build/bin; stand-ins under the same file name sit in build/bin/test_companions/. The
 // fixture proves after every test that each reference was released and each task-memory
 // block freed.
+#include <unistd.h>
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>

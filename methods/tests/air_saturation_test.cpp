@@ -303,6 +303,20 @@ TEST_F(AirSaturationTest, PhasesAfterFeedAreCutFromTheLoadedSnapshotAndNamedInTh
                                                         "Fluid has only one active component - returning TVP as RVP"}));
 }
 
+// The shared flash procedures name the phase "FEED" whatever phase the method computes.
+TEST_F(AirSaturationTest, SaturationMessagesNameFeedWhileTheMethodNamesItsPhase) {
+    const ModelStream stream = model::LightNaphtha();
+    ScriptedFluid& fluid = UseModel(stream);
+    // The TVP, the sample and the air flash succeed; the first saturation flash fails.
+    for (int i = 0; i < 3; ++i) fluid.QueueFlash(model::ModelFlashHandler(model::StreamComponents(stream)));
+    fluid.OnFlash(ScriptedFluid::Fail());
+    EXPECT_EQ(astm_d5191_91::CalculatePhase(calc, LIQ1, TestTemperature_C, 0.0), EMPTY_VALUE);
+    EXPECT_EQ(fluid.messages,
+              (std::vector<std::string>{"Phase: LIQ1 - ASTM D5191-91 The BP Curves utility associated with the stream "
+                                        "did not calculate an RVP value.",
+                                        "Phase: FEED - ASTM D5191-91 Flash failed when saturating at 33\xB0" "F and 1 atm."}));
+}
+
 // --- Failure at every flash --------------------------------------------------------------
 
 struct FailureKind {

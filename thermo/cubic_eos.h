@@ -17,10 +17,13 @@ struct CubicConstants {
 
 CubicConstants cubic_constants(EquationOfState eos);
 
-// Soave-type alpha slope kappa(omega) for a component that is not water.
+// Soave-type alpha slope kappa(omega) (the 1978 form for PR above omega 0.491).
 double kappa_of_omega(EquationOfState eos, double omega);
 
-// alpha(T) of a component: Soave form with kappa_of_omega, and the PRSV form for water.
+// alpha(T) of a component: Soave form with kappa_of_omega; for Peng-Robinson, the PRSV
+// form for water and the aromatics listed in constants.h. SRK keeps Soave's alpha for
+// every component: its water vapour pressure is 34 % low at 0 C, so water-bearing fluids
+// belong with Peng-Robinson.
 double alpha(EquationOfState eos, const Component& component, double T_K);
 
 // Peneloux shift c (m3/kmol, V = V_EOS - c): PR uses the tabulated shift where there is

@@ -60,7 +60,7 @@ bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m) {
 Flasher::Flasher(const Fluid& fluid, FlashOptions options)
     : fluid_(fluid), options_(options), mixture_(fluid), n_(static_cast<Eigen::Index>(fluid.size())) {
   active_.reserve(static_cast<std::size_t>(n_));
-  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &k_}) {
+  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &k_, &ln_x_}) {
     v->setZero(n_);
   }
   hessian_.setZero(n_, n_);
@@ -165,7 +165,7 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
       gradient_(k) = h;
       tm += trial_(i) * (h - 1.0);
       max_h = std::max(max_h, std::abs(h));
-      max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_z_(i)));
+      max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_x_(i)));
     }
     t.tm = tm;
     if (max_h < 1e-10) break;
@@ -207,8 +207,10 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
 
 bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
                        bool water_trial, int& iterations) {
-  for (Eigen::Index i : active_) d_(i) = std::log(x(i)) + ln_phi_x(i);
-  for (Eigen::Index i : active_) ln_z_(i) = std::log(x(i));
+  for (Eigen::Index i : active_) {
+    ln_x_(i) = std::log(x(i));
+    d_(i) = ln_x_(i) + ln_phi_x(i);
+  }
   auto run = [&] {
     const Trial t = run_trial(P_kPa);
     iterations += t.iterations;
@@ -233,7 +235,6 @@ bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x
     trial_(w) = 1.0;
     found = run();
   }
-  for (Eigen::Index i : active_) ln_z_(i) = std::log(z_(i));
   return found;
 }
 
@@ -298,7 +299,10 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
         converged = true;
         break;
       }
-      if (error < 1e-2 && beta > 0 && beta < 1 && it >= 3) newton = true;
+      if (error < 1e-2 && beta > 0 && beta < 1 && it >= 3) {
+        newton = true;
+        for (Eigen::Index i : active_) ln_k_(i) = std::log(vapour.x(i) / liquid.x(i));
+      }
       continue;
     }
     // Newton on the Gibbs energy in the vapour's mole numbers.
@@ -307,7 +311,7 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
     double max_g = 0;
     for (Eigen::Index k = 0; k < m; ++k) {
       const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      gradient_(k) = std::log(vapour.x(i)) + vapour.ln_phi(i) - std::log(liquid.x(i)) - liquid.ln_phi(i);
+      gradient_(k) = ln_k_(i) + vapour.ln_phi(i) - liquid.ln_phi(i);  // ln_k_ = ln(y/x) here
       max_g = std::max(max_g, std::abs(gradient_(k)));
     }
     if (max_g < options_.tolerance) {

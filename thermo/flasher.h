@@ -87,7 +87,8 @@ class Flasher {
   std::vector<Eigen::Index> active_;
   Eigen::VectorXd z_;
   Eigen::VectorXd ln_z_;
-  Eigen::VectorXd d_;         // ln z + ln phi(z): the tangent plane
+  Eigen::VectorXd d_;         // ln x + ln phi(x) of the tested phase: the tangent plane
+  Eigen::VectorXd ln_x_;      // ln x of the tested phase
   Eigen::VectorXd trial_;     // trial mole numbers
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
   Eigen::VectorXd wilson_;    // Wilson's ln K at the current T, P

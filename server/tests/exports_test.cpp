@@ -13,6 +13,10 @@
 #include "correlations/bstr_text.h"
 #include "correlations/class_descriptions.h"
 #include "host/correlation.h"
+#include "methods/methods.h"
+#include "testsupport/fluid_installation.h"
+#include "testsupport/scripted_fluid.h"
+#include "testsupport/varhost/correlation_fakes.h"
 #include "testsupport/varhost/varhost_control.h"
 
 namespace volacor {
@@ -131,6 +135,63 @@ TEST_F(ExportsTest, CarriesTheVariableDefinitionDocument) {
     EXPECT_EQ(lineEnds, 10u);
     EXPECT_EQ(expected.substr(0, 40), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
     EXPECT_EQ(expected.back(), '>') << "no line end after the root's closing tag";
+}
+
+// The whole path across the library's boundary with a real method: the library's own
+// calculator and procedure, the host's fluid reached through the client and context.
+TEST_F(ExportsTest, ServedClassCalculatesWithItsOwnMethod) {
+    using testsupport::ScriptedFluid;
+    const auto makeFluid = [] {
+        auto fluid = ScriptedFluid::Make({testsupport::NPentane, testsupport::NHexane});
+        fluid->OnFlash(ScriptedFluid::BubblePoint(68.943));
+        return fluid;
+    };
+    // What the method answers for FEED at the default 37.78 °C (559.694 °R), asked directly.
+    auto reference = makeFluid();
+    double expectedFeed = EMPTY_VALUE;
+    {
+        testsupport::FluidInstallation installed(*GetPropertyCalculator(), *reference);
+        expectedFeed = orvan_api::CalculatePhase(GetPropertyCalculator(), FEED, 37.78 * 1.8 + 32.0 + 459.69, 0.0);
+    }
+    ASSERT_NE(expectedFeed, EMPTY_VALUE);
+
+    ComPtr<IClassFactory> factory;
+    if (getClassObject(kOrvan_API.classId, IID_IClassFactory, factory.put_void()) != S_OK)
+        GTEST_SKIP() << "the closed-form API method is not built yet";
+    auto fluid = makeFluid();
+    int64_t blocksAfterFirst = 0;
+    testsupport::FakeContext context;
+    context.material = static_cast<IHostFluid*>(fluid.get());
+    testsupport::FakeClient client;
+    client.context = &context;
+    {
+        ComPtr<ICorrelation> object;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_ICorrelation, object.put_void()), S_OK);
+        IVariableSet* set = nullptr;
+        int32_t cookie = 0;
+        ASSERT_EQ(object->Attach(static_cast<ICorrelationClient*>(&client), 3, &cookie, &set), S_OK);
+
+        ASSERT_EQ(object->Calculate(cookie), S_OK);
+        ComPtr<IUnknown> found;
+        ComPtr<IRealVectorVariable> phaseValues;
+        ASSERT_EQ(set->FindVariable(AnsiToBstr("Phase_Values").get(), found.put()), S_OK);
+        ASSERT_EQ(found->QueryInterface(IID_IRealVectorVariable, phaseValues.put_void()), S_OK);
+        double feed = 0, vapour = 0;
+        phaseValues->GetElement(0, &feed);
+        phaseValues->GetElement(1, &vapour);
+        EXPECT_EQ(feed, expectedFeed);
+        EXPECT_EQ(vapour, EMPTY_VALUE) << "no vapour phase in the fluid";
+        EXPECT_EQ(fluid->calls.fluidSnapshot, 1);
+
+        // The library's calculator keeps the last snapshot until its next FEED call, so a
+        // second calculation may hold as much task memory as the first, never more.
+        blocksAfterFirst = comrt_TaskMemOutstanding();
+        ASSERT_EQ(object->Calculate(cookie), S_OK);
+        EXPECT_EQ(comrt_TaskMemOutstanding(), blocksAfterFirst);
+    }
+    EXPECT_EQ(fluid->liveReferences(), 1u) << "the library's calculator let go of the fluid";
+    EXPECT_EQ(client.references, 1u);
+    EXPECT_EQ(context.references, 1u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "comrt/codepage.h"
 #include "comrt/com_ptr.h"
+#include "comrt/guid.h"
 #include "comrt/library.h"
 #include "comrt/owners.h"
 #include "comrt/resource.h"
@@ -93,6 +94,12 @@ TEST_F(ExportsTest, ServedClassesCreateObjectsNamedFromTheDocument) {
         ASSERT_EQ(object->get_Name(&name), S_OK);
         const comrt::UniqueBstr owned(name);
         EXPECT_EQ(comrt::WideToAnsi(std::u16string_view(name, SysStringLen(name))), description->displayName);
+        BSTR classId = nullptr;
+        ASSERT_EQ(object->get_ClassId(&classId), S_OK);
+        const comrt::UniqueBstr ownedClassId(classId);
+        GUID reported{};
+        EXPECT_EQ(CLSIDFromString(classId, &reported), S_OK);
+        EXPECT_TRUE(reported == description->classId) << "the class object makes its own class";
 
         ComPtr<IVariableSet> parameters;
         ASSERT_EQ(object->get_Parameters(parameters.put()), S_OK);

@@ -31,6 +31,19 @@ bool all_finite(const FlashResult& r) {
 
 }  // namespace
 
+void guard_finite(FlashResult& out) {
+  if (all_finite(out)) return;
+  for (auto& p : out.phases) {
+    p.present = false;
+    p.fraction = p.v_m3_per_kmol = p.Z = 0;
+    std::fill(p.composition.begin(), p.composition.end(), 0.0);
+  }
+  out.phase_count = 0;
+  out.P_kPa = std::isfinite(out.P_kPa) ? out.P_kPa : 0.0;
+  out.status = FlashStatus::NotConverged;
+  out.message = "the iteration left the range of finite numbers";
+}
+
 bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m) {
   for (Eigen::Index k = 0; k < m; ++k) {
     Eigen::Index pivot = k;
@@ -104,7 +117,7 @@ bool Flasher::load_inputs(double T_K, double P_kPa, std::span<const double> z, F
     out.message = "pressure must be positive and finite (kPa)";
     return false;
   }
-  double sum = 0;
+  double largest = 0;
   for (std::size_t i = 0; i < z.size(); ++i) {
     if (!std::isfinite(z[i]) || z[i] < 0) {
       std::snprintf(text, sizeof text, "fraction %zu (%s) is negative or not finite", i,
@@ -112,15 +125,18 @@ bool Flasher::load_inputs(double T_K, double P_kPa, std::span<const double> z, F
       out.message = text;
       return false;
     }
-    sum += z[i];
+    largest = std::max(largest, z[i]);
   }
-  if (!(sum > 0) || !std::isfinite(sum)) {
+  if (!(largest > 0)) {
     out.message = "fractions are all zero";
     return false;
   }
+  // Scaled by the largest first, so that huge amounts cannot overflow the sum.
+  double sum = 0;
+  for (double v : z) sum += v / largest;
   active_.clear();
   for (Eigen::Index i = 0; i < n_; ++i) {
-    z_(i) = z[static_cast<std::size_t>(i)] / sum;
+    z_(i) = z[static_cast<std::size_t>(i)] / largest / sum;
     if (z_(i) > 0) {
       active_.push_back(i);
       ln_z_(i) = std::log(z_(i));
@@ -517,16 +533,7 @@ void Flasher::write_result(int phase_count, FlashResult& out) {
     r.v_m3_per_kmol = mixture_.translated_volume(ph.x, ph.props);
     r.Z = ph.props.Z;
   }
-  if (!all_finite(out)) {
-    for (auto& p : out.phases) {
-      p.present = false;
-      p.fraction = p.v_m3_per_kmol = p.Z = 0;
-      std::fill(p.composition.begin(), p.composition.end(), 0.0);
-    }
-    out.phase_count = 0;
-    out.status = FlashStatus::NotConverged;
-    out.message = "the iteration left the range of finite numbers";
-  }
+  guard_finite(out);
 }
 
 void Flasher::single_phase_result(double P_kPa, FlashResult& out) {

@@ -105,6 +105,10 @@ class Flasher {
   double beta3_[3] = {0, 0, 0};
 };
 
+// Clears the phases and reports NotConverged if any number in `out` is not finite, so
+// that no NaN or infinity leaves the engine.
+void guard_finite(FlashResult& out);
+
 // Solves the leading m x m block of A x = b in place (Gaussian elimination with partial
 // pivoting); b becomes x. Returns false for a singular block.
 bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m);

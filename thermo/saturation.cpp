@@ -263,6 +263,7 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
       r.Z = phases_[p].props.Z;
     }
     out.phase_count = count;
+    guard_finite(out);
     return;
   }
   // Pure component: liquid and vapour of one composition.
@@ -279,6 +280,7 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     r.Z = phases_[p].props.Z;
   }
   out.phase_count = 2;
+  guard_finite(out);
 }
 
 }  // namespace thermo

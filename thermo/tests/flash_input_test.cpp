@@ -56,6 +56,40 @@ TEST(BadInput, EveryFlashRejectsItWithAMessage) {
   EXPECT_THROW(Fluid::from_keys({"propane", "unobtainium"}), std::invalid_argument);
 }
 
+TEST(OddInput, ScaleFreeFractionsAndFiniteResultsEverywhere) {
+  const samples::SampleFluid s = samples::wet_condensate13();
+  const Fluid fluid = samples::make_fluid(s);
+  Flasher flasher(fluid);
+  const FlashResult reference = flasher.flash_pt(310.93, 101.325, s.z);
+  // Amounts instead of fractions, at both ends of the double range: the same answer.
+  for (double scale : {1e-300, 1e300}) {
+    std::vector<double> z = s.z;
+    for (double& v : z) v *= scale;
+    const FlashResult r = flasher.flash_pt(310.93, 101.325, z);
+    ASSERT_EQ(r.status, FlashStatus::Converged) << scale;
+    EXPECT_NEAR(r.vapour_fraction(), reference.vapour_fraction(), 1e-12) << scale;
+  }
+  // Far outside the working range the flash may fail, but only with finite numbers.
+  for (double T : {20.0, 150.0, 1500.0, 5000.0}) {
+    for (double P : {1e-8, 1.0, 1e6}) {
+      const FlashResult r = flasher.flash_pt(T, P, s.z);
+      EXPECT_NE(r.status, FlashStatus::InvalidInput) << T << " K " << P << " kPa";
+      for (const auto& p : r.phases) {
+        EXPECT_TRUE(std::isfinite(p.fraction) && std::isfinite(p.v_m3_per_kmol)) << T << " K " << P << " kPa";
+        for (double x : p.composition) EXPECT_TRUE(std::isfinite(x)) << T << " K " << P << " kPa";
+      }
+    }
+  }
+  // The last guard: a result holding a NaN is emptied and marked not converged.
+  FlashResult poisoned = reference;
+  poisoned.phases[kVapour].composition[0] = kNaN;
+  guard_finite(poisoned);
+  EXPECT_EQ(poisoned.status, FlashStatus::NotConverged);
+  EXPECT_EQ(poisoned.phase_count, 0);
+  EXPECT_FALSE(poisoned.vapour().present);
+  EXPECT_EQ(poisoned.vapour().composition[0], 0.0);
+}
+
 TEST(ZeroFractions, ComponentsAtZeroChangeNothing) {
   // The same feed with and without nitrogen, oxygen and water listed at zero (first, in
   // the middle and last), through a two- and a three-phase region and the saturation flash.

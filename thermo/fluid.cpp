@@ -47,6 +47,13 @@ Fluid Fluid::from_keys(const std::vector<std::string>& keys, EquationOfState eos
   return Fluid(std::move(list), eos, database);
 }
 
+Fluid Fluid::from_host_ids(const std::vector<int>& host_ids, EquationOfState eos, const ComponentDatabase& database) {
+  std::vector<Component> list;
+  list.reserve(host_ids.size());
+  for (int id : host_ids) list.push_back(database.find_by_host_id(id));
+  return Fluid(std::move(list), eos, database);
+}
+
 void Fluid::fit_shifts_to_reference_density() {
   // Peneloux's shift leaves phase equilibrium unchanged and only moves volumes; fitting
   // it to the saturated liquid at 15 C makes liquid densities right where the laboratory

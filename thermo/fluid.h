@@ -27,6 +27,11 @@ class Fluid {
   static Fluid from_keys(const std::vector<std::string>& keys, EquationOfState eos = EquationOfState::PengRobinson,
                          const ComponentDatabase& database = ComponentDatabase::builtin());
 
+  // Components by host id (the ids the host reports per component); throws
+  // std::invalid_argument naming an id that is not in the table.
+  static Fluid from_host_ids(const std::vector<int>& host_ids, EquationOfState eos = EquationOfState::PengRobinson,
+                             const ComponentDatabase& database = ComponentDatabase::builtin());
+
   std::size_t size() const { return components_.size(); }
   const std::vector<Component>& components() const { return components_; }
   const Component& component(std::size_t i) const { return components_[i]; }

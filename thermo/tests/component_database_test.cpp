@@ -7,6 +7,7 @@
 
 #include "thermo/component_database.h"
 #include "thermo/csv_reader.h"
+#include "thermo/fluid.h"
 
 namespace thermo {
 namespace {
@@ -68,6 +69,19 @@ TEST(ComponentDatabase, FixedHostIdsAndTheirData) {
   EXPECT_DOUBLE_EQ(db.kij("methane", "water"), 0.651);
   EXPECT_EQ(db.kij("neopentane", "methane"), 0.0);  // absent pair
   EXPECT_EQ(db.components().size(), 49u);
+}
+
+TEST(Fluid, BuiltFromHostIdsMatchesTheSameByName) {
+  const Fluid by_id = Fluid::from_host_ids({19, 1, 5, 13});
+  const Fluid by_name = Fluid::from_keys({"water", "methane", "n-butane", "nitrogen"});
+  ASSERT_EQ(by_id.size(), 4u);
+  EXPECT_EQ(by_id.water_index(), 0);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(by_id.component(i).name, by_name.component(i).name);
+    for (std::size_t j = 0; j < 4; ++j) EXPECT_EQ(by_id.kij(i, j), by_name.kij(i, j));
+  }
+  EXPECT_DOUBLE_EQ(by_id.kij(0, 1), 0.651);  // methane-water from kij_pr.csv
+  EXPECT_THROW(Fluid::from_host_ids({1, 4242}), std::invalid_argument);
 }
 
 TEST(ComponentDatabase, UnknownKeyNamesItselfAndTheNearestNames) {

@@ -2,7 +2,7 @@
 // every ICorrelation operation. Calculate runs the one calculation driver with the
 // class's variant and phase procedure.
 //
-// Lifetime: created only by CreateCorrelationInstance (correlation_classes.h), destroyed
+// Lifetime: created only by CCorrelationClass::CreateInstance (correlation_classes.h), destroyed
 // only by its last Release. The object belongs to the thread that created it (apartment
 // model), so its count and state are unguarded. Created inside an aggregate, its
 // interfaces delegate IUnknown to the outer object and only the inner unknown handed

@@ -23,9 +23,12 @@ int solve_cubic(double c2, double c1, double c0, double roots[3]) {
   } else {
     const double m = 2.0 * std::sqrt(-p / 3.0);
     const double arg = std::clamp(3.0 * q / (p * m), -1.0, 1.0);
+    // theta in [0, pi/3]: cos(theta) gives the largest root, cos(theta + 2 pi/3) the
+    // smallest; the middle one is what is left of the sum of the roots (-c2).
     const double theta = std::acos(arg) / 3.0;
-    for (int k = 0; k < 3; ++k) roots[k] = m * std::cos(theta - 2.0 * std::numbers::pi * k / 3.0) - shift;
-    std::sort(roots, roots + 3);
+    roots[2] = m * std::cos(theta) - shift;
+    roots[0] = m * std::cos(theta + 2.0 * std::numbers::pi / 3.0) - shift;
+    roots[1] = -c2 - roots[0] - roots[2];
     count = 3;
   }
   for (int k = 0; k < count; ++k) {

@@ -13,6 +13,9 @@ namespace {
 
 // A trial phase whose tangent-plane distance is below this proves the feed unstable.
 constexpr double kUnstableTm = -1e-10;
+// A trial below this tangent-plane distance ends early: the feed is unstable beyond doubt
+// and the two-phase split converges from the trial as well as from its limit.
+constexpr double kProvenUnstableTm = -1e-2;
 // Successive-substitution steps before a stability trial switches to Newton.
 constexpr int kTrialSubstitutions = 6;
 // Smallest mole number kept in a trial, so that its logarithm stays finite.
@@ -185,6 +188,8 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
     }
     t.tm = tm;
     if (max_h < 1e-10) break;
+    // A clearly negative distance already proves instability; the split refines the rest.
+    if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 3) break;
     // The trial has fallen onto the tested phase itself.
     if (max_dev < 1e-4 && std::abs(std::log(w_sum)) < 1e-4) {
       t.trivial = true;

@@ -55,6 +55,28 @@ TEST(PtFlash, FugacitiesEqualAndPhasesAddUpToTheFeed) {
   }
 }
 
+TEST(SpeedUps, LeaveEveryResultWithin1e_10OfThePlainPath) {
+  FlashOptions plain;
+  plain.end_proven_unstable_trials = false;
+  for (const PtCase& c : kPtCases) {
+    const samples::SampleFluid s = c.sample();
+    const Fluid fluid = samples::make_fluid(s);
+    Flasher fast(fluid), slow(fluid, plain);
+    const FlashResult a = fast.flash_pt(c.T_K, c.P_kPa, s.z);
+    const FlashResult b = slow.flash_pt(c.T_K, c.P_kPa, s.z);
+    ASSERT_EQ(a.status, FlashStatus::Converged) << c.label;
+    ASSERT_EQ(b.status, FlashStatus::Converged) << c.label;
+    EXPECT_LE(a.stability_iterations, b.stability_iterations) << c.label;
+    for (int p = 0; p < kPhaseSlots; ++p) {
+      ASSERT_EQ(a.phases[p].present, b.phases[p].present) << c.label;
+      EXPECT_NEAR(a.phases[p].fraction, b.phases[p].fraction, 1e-10) << c.label;
+      for (std::size_t i = 0; i < s.z.size(); ++i) {
+        EXPECT_NEAR(a.phases[p].composition[i], b.phases[p].composition[i], 1e-10) << c.label << " " << i;
+      }
+    }
+  }
+}
+
 TEST(SaturationFlash, FugacitiesEqualAndPtFlashAgreesAtTheFoundPressure) {
   for (auto sample : {samples::condensate12, samples::wet_condensate13, samples::gasoline40}) {
     const samples::SampleFluid s = sample();

@@ -52,9 +52,9 @@ if(CMAKE_SCRIPT_MODE_FILE AND DEFINED COMRT_RESOURCE_MANIFEST)
   return()
 endif()
 
-set(COMRT_RESOURCES_SCRIPT ${CMAKE_CURRENT_LIST_FILE})
-
 function(comrt_add_resources target)
+  # This file is also the generator script; the function finds it from any folder.
+  set(COMRT_RESOURCES_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
   get_property(added TARGET ${target} PROPERTY COMRT_RESOURCES_ADDED)
   if(added)
     message(FATAL_ERROR "comrt_add_resources: ${target} already has its resources; give them all in one call")

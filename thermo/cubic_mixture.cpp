@@ -97,27 +97,45 @@ PhaseProperties CubicMixture::ln_phi(const Eigen::Ref<const Eigen::VectorXd>& x_
   if (count == 1 || z_small <= B) z_small = count == 3 && roots[1] > B ? roots[1] : z_large;
 
   const double delta = d1 - d2;
-  auto g_res = [&](double z) {
-    return z - 1.0 - std::log(z - B) - A / (delta * B) * std::log((z + d1 * B) / (z + d2 * B));
+  // Residual Gibbs energy of a root from its two logarithms, which ln phi reuses.
+  struct RootLogs {
+    double ln_z_minus_b;
+    double L;  // ln((Z + delta1 B) / (Z + delta2 B))
   };
+  auto logs_of = [&](double z) {
+    return RootLogs{std::log(z - B), std::log((z + d1 * B) / (z + d2 * B))};
+  };
+  auto g_res = [&](double z, const RootLogs& l) { return z - 1.0 - l.ln_z_minus_b - A / (delta * B) * l.L; };
   double Z = z_large;
   bool liquid = false;
+  RootLogs logs{};
+  bool have_logs = false;
   if (z_small < z_large) {
     switch (root) {
       case RootChoice::Liquid: Z = z_small; liquid = true; break;
       case RootChoice::Vapour: Z = z_large; break;
-      case RootChoice::MinimumGibbs:
-        if (g_res(z_small) < g_res(z_large)) { Z = z_small; liquid = true; }
+      case RootChoice::MinimumGibbs: {
+        const RootLogs small = logs_of(z_small);
+        const RootLogs large = logs_of(z_large);
+        if (g_res(z_small, small) < g_res(z_large, large)) {
+          Z = z_small;
+          liquid = true;
+          logs = small;
+        } else {
+          logs = large;
+        }
+        have_logs = true;
         break;
+      }
     }
   }
-
-  const double L = std::log((Z + d1 * B) / (Z + d2 * B));
+  if (!have_logs) logs = logs_of(Z);
+  const double L = logs.L;
   const double AoB = A / B;
   for (Eigen::Index i = 0; i < n; ++i) {
     const double bib = bi(i) / b;
     const double Q = 2.0 * s_(i) / a - bib;
-    out(i) = bib * (Z - 1.0) - std::log(Z - B) - AoB / delta * Q * L;
+    out(i) = bib * (Z - 1.0) - logs.ln_z_minus_b - AoB / delta * Q * L;
   }
 
   PhaseProperties props;
@@ -125,7 +143,7 @@ PhaseProperties CubicMixture::ln_phi(const Eigen::Ref<const Eigen::VectorXd>& x_
   props.v_eos_m3_per_kmol = Z * RT / P_kPa;
   props.b_m3_per_kmol = b;
   props.liquid_root = liquid;
-  props.g_residual = g_res(Z);
+  props.g_residual = g_res(Z, logs);
   if (!dlnphi_dP && !dlnphi_dn) return props;
 
   const double CZ = (3.0 * Z + 2.0 * c2) * Z + c1;

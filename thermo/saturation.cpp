@@ -16,35 +16,63 @@ enum SaturationOutcome {
   kDiverged = 4,
 };
 
+// Newton steps on the pressure per update of the compositions: the compositions lag
+// anyway, so solving the inner balance exactly buys nothing.
+constexpr int kInnerNewtonSteps = 2;
 constexpr double kMinPressure_kPa = 1e-10;
 constexpr double kMaxPressure_kPa = 1e7;
 
 }  // namespace
 
 bool Flasher::saturation_start(double beta, double& P_kPa) {
-  // Wilson's K-values make the material balance a function of P alone; solve it for ln P
-  // by bisection (K_i = k_i / P, the balance is monotone in ln P).
+  // Wilson's K-values (K_i = k_i / P) make the material balance a function of P alone,
+  // decreasing in P: the bubble point is sum z k, the dew point 1 / sum(z / k), and any
+  // other vapour fraction lies between; Newton in ln P with a bisection guard.
   wilson_ln_k(1.0, wilson_);  // ln k_i at P = 1 kPa
   const int w = fluid_.water_index();
   const bool water_apart = w >= 0 && z_(w) > 0 && active_.size() > 1 && beta < 1;
-  auto balance = [&](double ln_P) {
-    double f = 0;
-    for (Eigen::Index i : active_) {
-      if (water_apart && i == w) continue;
-      const double km1 = std::exp(wilson_(i) - ln_P) - 1.0;
-      f += z_(i) * km1 / (1.0 + beta * km1);
-    }
-    return f;
-  };
-  double lo = std::log(kMinPressure_kPa), hi = std::log(kMaxPressure_kPa);
-  if (balance(lo) < 0 || balance(hi) > 0) return false;
-  for (int it = 0; it < 80; ++it) {
-    const double mid = 0.5 * (lo + hi);
-    (balance(mid) > 0 ? lo : hi) = mid;
+  double bubble = 0, inverse_dew = 0, z_sum = 0;
+  for (Eigen::Index i : active_) {
+    k_(i) = std::exp(wilson_(i));
+    if (water_apart && i == w) continue;
+    bubble += z_(i) * k_(i);
+    inverse_dew += z_(i) / k_(i);
+    z_sum += z_(i);
   }
-  P_kPa = std::exp(0.5 * (lo + hi));
+  if (!(bubble > 0) || !(inverse_dew > 0)) return false;
+  bubble /= z_sum;
+  inverse_dew /= z_sum;
+  double P = 0;
+  if (beta == 0) {
+    P = bubble;
+  } else if (beta == 1) {
+    P = 1.0 / inverse_dew;
+  } else {
+    double lo = -std::log(inverse_dew), hi = std::log(bubble);
+    double ln_P = 0.5 * (lo + hi);
+    for (int it = 0; it < 100; ++it) {
+      double f = 0, df = 0;
+      const double p = std::exp(ln_P);
+      for (Eigen::Index i : active_) {
+        if (water_apart && i == w) continue;
+        const double k = k_(i) / p;
+        const double den = 1.0 + beta * (k - 1.0);
+        f += z_(i) * (k - 1.0) / den;
+        df -= z_(i) * k / (den * den);  // d/d ln P of (k - 1) / den, k = k_i / P
+      }
+      (f > 0 ? lo : hi) = ln_P;
+      double next = ln_P - f / df;
+      if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+      const bool done = std::abs(next - ln_P) < 1e-10;
+      ln_P = next;
+      if (done) break;
+    }
+    P = std::exp(ln_P);
+  }
   // Free water adds its own vapour pressure.
-  if (water_apart) P_kPa += std::exp(wilson_(w));
+  if (water_apart) P += k_(w);
+  if (!std::isfinite(P) || P < kMinPressure_kPa || P > kMaxPressure_kPa) return false;
+  P_kPa = P;
   return true;
 }
 
@@ -73,7 +101,7 @@ int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kP
     if (size < 1e-4) return kTrivial;
     // Newton on (s = ln P - ln P0, beta_w) with K linear in s through d ln phi / d ln P.
     double s = 0;
-    for (int inner = 0; inner < 50; ++inner) {
+    for (int inner = 0; inner < kInnerNewtonSteps; ++inner) {
       double f1 = 0, f2 = 0, j11 = 0, j12 = 0, j21 = 0, j22 = 0;
       for (Eigen::Index i : active_) {
         const double kv = std::exp(theta_(i, 0) + theta_(i, 1) * s);

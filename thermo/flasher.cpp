@@ -1,77 +1,14 @@
+// The PT flash: input checks, the driver from stability to a two- or three-phase split,
+// and the labelled result.
 #include "thermo/flasher.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include <Eigen/LU>
-
 #include "thermo/constants.h"
 
 namespace thermo {
-namespace {
-
-// A trial phase whose tangent-plane distance is below this proves the feed unstable.
-constexpr double kUnstableTm = -1e-10;
-// A trial below this tangent-plane distance ends early: the feed is unstable beyond doubt
-// and the two-phase split converges from the trial as well as from its limit.
-constexpr double kProvenUnstableTm = -1e-2;
-// Successive-substitution steps before a stability trial switches to Newton.
-constexpr int kTrialSubstitutions = 6;
-// Smallest mole number kept in a trial, so that its logarithm stays finite.
-constexpr double kTinyMoles = 1e-300;
-
-bool all_finite(const FlashResult& r) {
-  if (!std::isfinite(r.P_kPa)) return false;
-  for (const auto& p : r.phases) {
-    if (!std::isfinite(p.fraction) || !std::isfinite(p.v_m3_per_kmol) || !std::isfinite(p.Z)) return false;
-    for (double v : p.composition) {
-      if (!std::isfinite(v)) return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
-void guard_finite(FlashResult& out) {
-  if (all_finite(out)) return;
-  for (auto& p : out.phases) {
-    p.present = false;
-    p.fraction = p.v_m3_per_kmol = p.Z = 0;
-    std::fill(p.composition.begin(), p.composition.end(), 0.0);
-  }
-  out.phase_count = 0;
-  out.P_kPa = std::isfinite(out.P_kPa) ? out.P_kPa : 0.0;
-  out.status = FlashStatus::NotConverged;
-  out.message = "the iteration left the range of finite numbers";
-}
-
-bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m) {
-  for (Eigen::Index k = 0; k < m; ++k) {
-    Eigen::Index pivot = k;
-    for (Eigen::Index i = k + 1; i < m; ++i) {
-      if (std::abs(A(i, k)) > std::abs(A(pivot, k))) pivot = i;
-    }
-    if (A(pivot, k) == 0.0 || !std::isfinite(A(pivot, k))) return false;
-    if (pivot != k) {
-      for (Eigen::Index j = 0; j < m; ++j) std::swap(A(k, j), A(pivot, j));
-      std::swap(b(k), b(pivot));
-    }
-    for (Eigen::Index i = k + 1; i < m; ++i) {
-      const double f = A(i, k) / A(k, k);
-      if (f == 0.0) continue;
-      for (Eigen::Index j = k + 1; j < m; ++j) A(i, j) -= f * A(k, j);
-      b(i) -= f * b(k);
-    }
-  }
-  for (Eigen::Index k = m - 1; k >= 0; --k) {
-    double s = b(k);
-    for (Eigen::Index j = k + 1; j < m; ++j) s -= A(k, j) * b(j);
-    b(k) = s / A(k, k);
-  }
-  return true;
-}
 
 Flasher::Flasher(const Fluid& fluid, FlashOptions options)
     : fluid_(fluid), options_(options), mixture_(fluid), n_(static_cast<Eigen::Index>(fluid.size())) {
@@ -166,330 +103,6 @@ void Flasher::evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative
                                 with_pressure_derivative ? &phase.dlnphi_dP : nullptr);
 }
 
-Flasher::Trial Flasher::run_trial(double P_kPa) {
-  Trial t;
-  const auto m = static_cast<Eigen::Index>(active_.size());
-  for (int it = 1; it <= options_.max_iterations; ++it) {
-    t.iterations = it;
-    const bool newton = it > kTrialSubstitutions;
-    mixture_.ln_phi(trial_, P_kPa, RootChoice::MinimumGibbs, work_, nullptr, newton ? &jac_a_ : nullptr);
-    double w_sum = 0;
-    for (Eigen::Index i : active_) w_sum += trial_(i);
-    const double ln_w_sum = std::log(w_sum);
-    double tm = 1.0, max_h = 0, max_dev = 0;
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      const double ln_w = std::log(trial_(i));
-      const double h = ln_w + work_(i) - d_(i);
-      gradient_(k) = h;
-      tm += trial_(i) * (h - 1.0);
-      max_h = std::max(max_h, std::abs(h));
-      max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_x_(i)));
-    }
-    t.tm = tm;
-    if (max_h < 1e-10) break;
-    // A clearly negative distance already proves instability; the split refines the rest.
-    if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 3) break;
-    // The trial has fallen onto the tested phase itself.
-    if (max_dev < 1e-4 && std::abs(std::log(w_sum)) < 1e-4) {
-      t.trivial = true;
-      break;
-    }
-    bool stepped = false;
-    if (newton) {
-      // Newton in alpha = 2 sqrt(W), where the tangent-plane distance is nearly quadratic.
-      for (Eigen::Index k = 0; k < m; ++k) {
-        const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-        const double sk = std::sqrt(trial_(i));
-        for (Eigen::Index l = 0; l < m; ++l) {
-          const Eigen::Index j = active_[static_cast<std::size_t>(l)];
-          hessian_(k, l) = sk * std::sqrt(trial_(j)) * jac_a_(i, j) / w_sum;
-        }
-        hessian_(k, k) += 1.0 + 0.5 * gradient_(k);
-        step_(k) = -sk * gradient_(k);
-      }
-      if (solve_in_place(hessian_, step_, m)) {
-        stepped = true;
-        for (Eigen::Index k = 0; k < m; ++k) {
-          const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-          const double alpha = 2.0 * std::sqrt(trial_(i));
-          double next = alpha + step_(k);
-          if (!(next > 0)) next = 0.5 * alpha;
-          trial_(i) = std::max(0.25 * next * next, kTinyMoles);
-        }
-      }
-    }
-    if (!stepped) {
-      for (Eigen::Index i : active_) trial_(i) = std::max(std::exp(d_(i) - work_(i)), kTinyMoles);
-    }
-  }
-  return t;
-}
-
-bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
-                       bool water_trial, int& iterations) {
-  for (Eigen::Index i : active_) {
-    ln_x_(i) = std::log(x(i));
-    d_(i) = ln_x_(i) + ln_phi_x(i);
-  }
-  auto run = [&] {
-    const Trial t = run_trial(P_kPa);
-    iterations += t.iterations;
-    return !t.trivial && t.tm < kUnstableTm;
-  };
-  bool found = false;
-  if (wilson_trials) {
-    wilson_ln_k(P_kPa, wilson_);
-    trial_.setZero();
-    for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(wilson_(i));
-    found = run();
-    if (!found) {
-      trial_.setZero();
-      for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
-      found = run();
-    }
-  }
-  const int w = fluid_.water_index();
-  if (!found && water_trial && w >= 0 && z_(w) > 0) {
-    trial_.setZero();
-    for (Eigen::Index i : active_) trial_(i) = 1e-8 * x(i);
-    trial_(w) = 1.0;
-    found = run();
-  }
-  return found;
-}
-
-bool Flasher::solve_rachford_rice(double& beta) {
-  double k_min = INFINITY, k_max = 0;
-  for (Eigen::Index i : active_) {
-    const double k = k_(i) = std::exp(ln_k_(i));
-    k_min = std::min(k_min, k);
-    k_max = std::max(k_max, k);
-  }
-  if (!(k_max > 1.0) || !(k_min < 1.0)) return false;
-  double lo = 1.0 / (1.0 - k_max);
-  double hi = 1.0 / (1.0 - k_min);
-  if (!(beta > lo && beta < hi)) beta = 0.5 * (std::max(lo, 0.0) + std::min(hi, 1.0));
-  for (int it = 0; it < 200; ++it) {
-    double f = 0, df = 0;
-    for (Eigen::Index i : active_) {
-      const double km1 = k_(i) - 1.0;
-      const double den = 1.0 + beta * km1;
-      f += z_(i) * km1 / den;
-      df -= z_(i) * km1 * km1 / (den * den);
-    }
-    if (f > 0) lo = beta; else hi = beta;
-    double next = beta - f / df;
-    if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-    const double change = std::abs(next - beta);
-    beta = next;
-    if (change <= 1e-16 * (1.0 + std::abs(beta)) || f == 0.0) break;
-  }
-  return true;
-}
-
-bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
-  Phase& liquid = phases_[0];
-  Phase& vapour = phases_[1];
-  converged = false;
-  double beta = 0.5;
-  const auto m = static_cast<Eigen::Index>(active_.size());
-  bool newton = false;
-  for (int it = 1; it <= options_.max_iterations; ++it) {
-    iterations = it;
-    if (!newton) {
-      if (!solve_rachford_rice(beta)) return false;
-      liquid.x.setZero();
-      vapour.x.setZero();
-      for (Eigen::Index i : active_) {
-        liquid.x(i) = z_(i) / (1.0 + beta * (k_(i) - 1.0));
-        vapour.x(i) = k_(i) * liquid.x(i);
-      }
-      evaluate(liquid, P_kPa);
-      evaluate(vapour, P_kPa);
-      double error = 0, size = 0;
-      for (Eigen::Index i : active_) {
-        const double ln_k = liquid.ln_phi(i) - vapour.ln_phi(i);
-        error = std::max(error, std::abs(ln_k - ln_k_(i)));
-        size = std::max(size, std::abs(ln_k));
-        ln_k_(i) = ln_k;
-      }
-      if (size < 1e-5) return false;  // trivial: both phases alike
-      if (error < options_.tolerance) {
-        if (!solve_rachford_rice(beta) || beta <= 0 || beta >= 1) return false;
-        converged = true;
-        break;
-      }
-      if (error < 1e-2 && beta > 0 && beta < 1 && it >= 3) {
-        newton = true;
-        for (Eigen::Index i : active_) ln_k_(i) = std::log(vapour.x(i) / liquid.x(i));
-      }
-      continue;
-    }
-    // Newton on the Gibbs energy in the vapour's mole numbers.
-    mixture_.ln_phi(liquid.x, P_kPa, RootChoice::MinimumGibbs, liquid.ln_phi, nullptr, &jac_a_);
-    mixture_.ln_phi(vapour.x, P_kPa, RootChoice::MinimumGibbs, vapour.ln_phi, nullptr, &jac_b_);
-    double max_g = 0;
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      gradient_(k) = ln_k_(i) + vapour.ln_phi(i) - liquid.ln_phi(i);  // ln_k_ = ln(y/x) here
-      max_g = std::max(max_g, std::abs(gradient_(k)));
-    }
-    if (max_g < options_.tolerance) {
-      converged = true;
-      break;
-    }
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      for (Eigen::Index l = 0; l < m; ++l) {
-        const Eigen::Index j = active_[static_cast<std::size_t>(l)];
-        hessian_(k, l) = (jac_b_(i, j) - 1.0) / beta + (jac_a_(i, j) - 1.0) / (1.0 - beta);
-      }
-      hessian_(k, k) += 1.0 / (beta * vapour.x(i)) + 1.0 / ((1.0 - beta) * liquid.x(i));
-      step_(k) = -gradient_(k);
-    }
-    if (!solve_in_place(hessian_, step_, m)) {
-      newton = false;
-      continue;
-    }
-    // Keep every mole number strictly inside (0, z_i). Each phase's amounts are updated
-    // on their own, so a trace amount keeps its digits (z_i - v_i would lose them).
-    double t = 1.0;
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      const double v = beta * vapour.x(i);
-      const double l = (1.0 - beta) * liquid.x(i);
-      if (v + t * step_(k) <= 0) t = std::min(t, -0.9 * v / step_(k));
-      if (l - t * step_(k) <= 0) t = std::min(t, 0.9 * l / step_(k));
-    }
-    double v_sum = 0, l_sum = 0;
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      work_(i) = beta * vapour.x(i) + t * step_(k);
-      trial_(i) = (1.0 - beta) * liquid.x(i) - t * step_(k);
-      v_sum += work_(i);
-      l_sum += trial_(i);
-    }
-    if (!(v_sum > 0 && l_sum > 0)) return false;
-    beta = v_sum / (v_sum + l_sum);
-    for (Eigen::Index i : active_) {
-      vapour.x(i) = work_(i) / v_sum;
-      liquid.x(i) = trial_(i) / l_sum;
-      ln_k_(i) = std::log(vapour.x(i) / liquid.x(i));
-    }
-  }
-  // Compositions from the final K-values, so material balance holds to rounding.
-  for (Eigen::Index i : active_) {
-    const double k = std::exp(ln_k_(i));
-    liquid.x(i) = z_(i) / (1.0 + beta * (k - 1.0));
-    vapour.x(i) = k * liquid.x(i);
-  }
-  liquid.x /= liquid.x.sum();
-  vapour.x /= vapour.x.sum();
-  evaluate(liquid, P_kPa);
-  evaluate(vapour, P_kPa);
-  liquid.beta = 1.0 - beta;
-  vapour.beta = beta;
-  return beta > 0 && beta < 1;
-}
-
-bool Flasher::solve_multiphase_rr(int phase_count) {
-  // Minimises Q = sum beta_p - sum z_i ln E_i, E_i = sum_p beta_p theta_ip, over beta >= 0
-  // (a convex problem); its stationary point is the material balance of every phase.
-  for (int it = 0; it < 200; ++it) {
-    double g[3] = {1, 1, 1};
-    double h[3][3] = {};
-    for (Eigen::Index i : active_) {
-      double e = 0;
-      for (int p = 0; p < phase_count; ++p) e += beta3_[p] * theta_(i, p);
-      if (!(e > 0)) return false;
-      for (int p = 0; p < phase_count; ++p) {
-        g[p] -= z_(i) * theta_(i, p) / e;
-        for (int q = 0; q < phase_count; ++q) h[p][q] += z_(i) * theta_(i, p) * theta_(i, q) / (e * e);
-      }
-    }
-    // Phases at zero enter only if Q falls as they grow.
-    bool free_phase[3] = {false, false, false};
-    double max_g = 0;
-    for (int p = 0; p < phase_count; ++p) {
-      free_phase[p] = beta3_[p] > 0 || g[p] < 0;
-      if (free_phase[p]) max_g = std::max(max_g, std::abs(g[p]));
-    }
-    if (max_g < 1e-14) return true;
-    Eigen::Vector3d s = Eigen::Vector3d::Zero();
-    int index[3], count = 0;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      count = 0;
-      for (int p = 0; p < phase_count; ++p) {
-        if (free_phase[p]) index[count++] = p;
-      }
-      // At most 3 x 3: pad the free block with the identity and solve at fixed size.
-      Eigen::Matrix3d a = Eigen::Matrix3d::Identity();
-      Eigen::Vector3d b = Eigen::Vector3d::Zero();
-      for (int r = 0; r < count; ++r) {
-        for (int c = 0; c < count; ++c) a(r, c) = h[index[r]][index[c]];
-        b(r) = -g[index[r]];
-      }
-      s = a.partialPivLu().solve(b);
-      // A phase at zero whose Newton step is negative stays out.
-      bool dropped = false;
-      for (int r = 0; r < count; ++r) {
-        if (beta3_[index[r]] == 0 && s(r) < 0) {
-          free_phase[index[r]] = false;
-          dropped = true;
-        }
-      }
-      if (!dropped) break;
-    }
-    double t = 1.0;
-    int blocking = -1;
-    for (int r = 0; r < count; ++r) {
-      const int p = index[r];
-      if (beta3_[p] + t * s(r) < 0) {
-        t = -beta3_[p] / s(r);
-        blocking = p;
-      }
-    }
-    for (int r = 0; r < count; ++r) beta3_[index[r]] += t * s(r);
-    if (blocking >= 0) beta3_[blocking] = 0;
-  }
-  return false;
-}
-
-bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) {
-  converged = false;
-  for (int p = 0; p < 3; ++p) evaluate(phases_[p], P_kPa);
-  for (int it = 1; it <= options_.max_iterations; ++it) {
-    iterations = it;
-    double error = 0;
-    for (Eigen::Index i : active_) {
-      for (int p = 0; p < 3; ++p) {
-        const double theta = std::exp(phases_[0].ln_phi(i) - phases_[p].ln_phi(i));
-        if (it > 1) error = std::max(error, std::abs(std::log(theta / theta_(i, p))));
-        theta_(i, p) = theta;
-      }
-    }
-    if (it > 1 && error < options_.tolerance) {
-      converged = true;
-      break;
-    }
-    if (!solve_multiphase_rr(3)) return false;
-    for (int p = 0; p < 3; ++p) {
-      Phase& phase = phases_[p];
-      phase.x.setZero();
-      for (Eigen::Index i : active_) {
-        double e = 0;
-        for (int q = 0; q < 3; ++q) e += beta3_[q] * theta_(i, q);
-        phase.x(i) = z_(i) * theta_(i, p) / e;
-      }
-      phase.x /= phase.x.sum();
-      evaluate(phase, P_kPa);
-    }
-  }
-  for (int p = 0; p < 3; ++p) phases_[p].beta = beta3_[p];
-  return beta3_[0] > 0 && beta3_[1] > 0 && beta3_[2] > 0;
-}
-
 void Flasher::write_result(int phase_count, FlashResult& out) {
   // Slots by the rule stated in flash_result.h.
   const CubicConstants& k = fluid_.cubic();
@@ -541,8 +154,7 @@ void Flasher::write_result(int phase_count, FlashResult& out) {
   guard_finite(out);
 }
 
-void Flasher::single_phase_result(double P_kPa, FlashResult& out) {
-  (void)P_kPa;
+void Flasher::single_phase_result(FlashResult& out) {
   phases_[0].x = z_;
   phases_[0].props = feed_.props;
   phases_[0].beta = 1.0;
@@ -563,7 +175,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   const bool water_and_more = w >= 0 && z_(w) > 0 && active_.size() > 1;
   if (active_.size() == 1 ||
       !unstable(z_, feed_.ln_phi, P_kPa, true, water_and_more, out.stability_iterations)) {
-    single_phase_result(P_kPa, out);
+    single_phase_result(out);
     return;
   }
   // Start the split from the unstable trial: it is the incipient phase.
@@ -580,7 +192,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   int iterations = 0;
   if (!split_two_phase(P_kPa, iterations, converged)) {
     out.flash_iterations = iterations;
-    single_phase_result(P_kPa, out);
+    single_phase_result(out);
     return;
   }
   out.flash_iterations = iterations;
@@ -622,5 +234,4 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   }
   write_result(phase_count, out);
 }
-
 }  // namespace thermo

@@ -75,9 +75,9 @@ class Flasher {
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
-  void single_phase_result(double P_kPa, FlashResult& out);
+  void single_phase_result(FlashResult& out);
   void write_result(int phase_count, FlashResult& out);
-  int saturation_solve(double T_K, double beta, int liquids, double& P_kPa, int& iterations, bool& converged);
+  int saturation_solve(double beta, int liquids, double& P_kPa, int& iterations, bool& converged);
   bool saturation_start(double beta, double& P_kPa);
 
   const Fluid& fluid_;

@@ -76,8 +76,7 @@ bool Flasher::saturation_start(double beta, double& P_kPa) {
   return true;
 }
 
-int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kPa, int& iterations, bool& converged) {
-  (void)T_K;
+int Flasher::saturation_solve(double beta, int liquids, double& P_kPa, int& iterations, bool& converged) {
   converged = false;
   Phase& ref = phases_[0];
   Phase& vap = phases_[1];
@@ -140,7 +139,6 @@ int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kP
     P_kPa *= std::exp(s);
     if (!std::isfinite(P_kPa) || P_kPa < kMinPressure_kPa || P_kPa > kMaxPressure_kPa) return kDiverged;
     // New compositions from the updated K-values.
-    double change = std::abs(s);
     for (Eigen::Index i : active_) {
       const double ln_kv = theta_(i, 0) + theta_(i, 1) * s;
       const double kv = std::exp(ln_kv);
@@ -149,7 +147,6 @@ int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kP
       ref.x(i) = z_(i) / e;
       vap.x(i) = kv * ref.x(i);
       if (liquids == 2) aq.x(i) = kw * ref.x(i);
-      change = std::max(change, std::abs(ln_kv - std::log(vap.x(i) / std::max(ref.x(i), 1e-300))));
     }
     if (liquids == 2 && beta_w < 0) return kSecondLiquidVanished;
     if (liquids == 2 && 1.0 - beta - beta_w < 0) return kFirstLiquidVanished;
@@ -160,7 +157,6 @@ int Flasher::saturation_solve(double T_K, double beta, int liquids, double& P_kP
       converged = true;
       break;
     }
-    (void)change;
   }
   evaluate(ref, P_kPa);
   evaluate(vap, P_kPa);
@@ -239,7 +235,7 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     int iterations = 0;
     int outcome = kDiverged;
     for (int attempt = 0; attempt < 4; ++attempt) {
-      outcome = saturation_solve(T_K, beta, liquids, P, iterations, converged);
+      outcome = saturation_solve(beta, liquids, P, iterations, converged);
       if (outcome == kSecondLiquidVanished) {
         // Water dissolves or evaporates: start afresh with one liquid.
         liquids = 1;

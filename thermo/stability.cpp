@@ -1,0 +1,115 @@
+// Michelsen's tangent-plane stability analysis: Wilson vapour- and liquid-like trials
+// and a pure-water trial, by successive substitution and then Newton in 2 sqrt(W).
+#include <algorithm>
+#include <cmath>
+
+#include "thermo/flasher.h"
+
+namespace thermo {
+namespace {
+
+// A trial phase whose tangent-plane distance is below this proves the feed unstable.
+constexpr double kUnstableTm = -1e-10;
+// A trial below this tangent-plane distance ends early: the feed is unstable beyond doubt
+// and the two-phase split converges from the trial as well as from its limit.
+constexpr double kProvenUnstableTm = -1e-2;
+// Successive-substitution steps before a stability trial switches to Newton.
+constexpr int kTrialSubstitutions = 6;
+// Smallest mole number kept in a trial, so that its logarithm stays finite.
+constexpr double kTinyMoles = 1e-300;
+
+}  // namespace
+
+Flasher::Trial Flasher::run_trial(double P_kPa) {
+  Trial t;
+  const auto m = static_cast<Eigen::Index>(active_.size());
+  for (int it = 1; it <= options_.max_iterations; ++it) {
+    t.iterations = it;
+    const bool newton = it > kTrialSubstitutions;
+    mixture_.ln_phi(trial_, P_kPa, RootChoice::MinimumGibbs, work_, nullptr, newton ? &jac_a_ : nullptr);
+    double w_sum = 0;
+    for (Eigen::Index i : active_) w_sum += trial_(i);
+    const double ln_w_sum = std::log(w_sum);
+    double tm = 1.0, max_h = 0, max_dev = 0;
+    for (Eigen::Index k = 0; k < m; ++k) {
+      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
+      const double ln_w = std::log(trial_(i));
+      const double h = ln_w + work_(i) - d_(i);
+      gradient_(k) = h;
+      tm += trial_(i) * (h - 1.0);
+      max_h = std::max(max_h, std::abs(h));
+      max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_x_(i)));
+    }
+    t.tm = tm;
+    if (max_h < 1e-10) break;
+    // A clearly negative distance already proves instability; the split refines the rest.
+    if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 3) break;
+    // The trial has fallen onto the tested phase itself.
+    if (max_dev < 1e-4 && std::abs(std::log(w_sum)) < 1e-4) {
+      t.trivial = true;
+      break;
+    }
+    bool stepped = false;
+    if (newton) {
+      // Newton in alpha = 2 sqrt(W), where the tangent-plane distance is nearly quadratic.
+      for (Eigen::Index k = 0; k < m; ++k) {
+        const Eigen::Index i = active_[static_cast<std::size_t>(k)];
+        const double sk = std::sqrt(trial_(i));
+        for (Eigen::Index l = 0; l < m; ++l) {
+          const Eigen::Index j = active_[static_cast<std::size_t>(l)];
+          hessian_(k, l) = sk * std::sqrt(trial_(j)) * jac_a_(i, j) / w_sum;
+        }
+        hessian_(k, k) += 1.0 + 0.5 * gradient_(k);
+        step_(k) = -sk * gradient_(k);
+      }
+      if (solve_in_place(hessian_, step_, m)) {
+        stepped = true;
+        for (Eigen::Index k = 0; k < m; ++k) {
+          const Eigen::Index i = active_[static_cast<std::size_t>(k)];
+          const double alpha = 2.0 * std::sqrt(trial_(i));
+          double next = alpha + step_(k);
+          if (!(next > 0)) next = 0.5 * alpha;
+          trial_(i) = std::max(0.25 * next * next, kTinyMoles);
+        }
+      }
+    }
+    if (!stepped) {
+      for (Eigen::Index i : active_) trial_(i) = std::max(std::exp(d_(i) - work_(i)), kTinyMoles);
+    }
+  }
+  return t;
+}
+
+bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
+                       bool water_trial, int& iterations) {
+  for (Eigen::Index i : active_) {
+    ln_x_(i) = std::log(x(i));
+    d_(i) = ln_x_(i) + ln_phi_x(i);
+  }
+  auto run = [&] {
+    const Trial t = run_trial(P_kPa);
+    iterations += t.iterations;
+    return !t.trivial && t.tm < kUnstableTm;
+  };
+  bool found = false;
+  if (wilson_trials) {
+    wilson_ln_k(P_kPa, wilson_);
+    trial_.setZero();
+    for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(wilson_(i));
+    found = run();
+    if (!found) {
+      trial_.setZero();
+      for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
+      found = run();
+    }
+  }
+  const int w = fluid_.water_index();
+  if (!found && water_trial && w >= 0 && z_(w) > 0) {
+    trial_.setZero();
+    for (Eigen::Index i : active_) trial_(i) = 1e-8 * x(i);
+    trial_(w) = 1.0;
+    found = run();
+  }
+  return found;
+}
+}  // namespace thermo

@@ -41,6 +41,9 @@ constexpr const char* COMPANION_NOT_FOUND =
     "Phase: %s - API 5B1.1 Companion library not found - returning the start estimate.";
 constexpr const char* RVP_RANGE = "Phase: %s - API 5B1.1 Outside applicable RVP range (0 - 20 psia).";
 
+constexpr api::TvpInputRules INPUT_RULES = {T_MIN_R, T_MAX_R, TVP_MIN, TVP_MAX,
+                                            TEMPERATURE_RANGE, NO_BP_RVP, REQUIRES_TVP, TVP_RANGE};
+
 double CelsiusToFahrenheit(double t_C) { return t_C * 1.8 + 32.0; }
 
 // Square root of the ASTM 10 % slope of a distillation curve (°C). A missing curve or
@@ -67,22 +70,9 @@ double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double reference
     if (!LoadPhase(*calc, phase)) return EMPTY_VALUE;
     IHostFluidServices* out = services.get();
 
-    if (T < T_MIN_R || T > T_MAX_R) ReportPhaseMessage(out, TEMPERATURE_RANGE, phaseName);
-
-    WorkingRecord work(calc->PreparePhaseWork(calc->snapshot, phase));
-    SetBubblePointRequest(work.get(), api::RankineToCelsius(T));
-    StripNonCondensables(*calc, work.get(), removeNcMolePercent);
-    api::StoreBubblePointTvp(*calc, *out, work.get());
-    api::StoreBpCurveRvp(*calc, phase);
-
+    if (!api::GatherTvpInputs(*calc, *out, phase, T, removeNcMolePercent, INPUT_RULES)) return EMPTY_VALUE;
     const double bpRvpPsia = calc->bpRvpPsia;
-    if (bpRvpPsia == EMPTY_VALUE) ReportPhaseMessage(out, NO_BP_RVP, phaseName);
     const double tvpPsia = calc->tvpPsia;
-    if (tvpPsia == EMPTY_VALUE) {
-        ReportPhaseMessage(out, REQUIRES_TVP, phaseName);
-        return EMPTY_VALUE;
-    }
-    if (tvpPsia < TVP_MIN || tvpPsia > TVP_MAX) ReportPhaseMessage(out, TVP_RANGE, phaseName);
 
     const double sqrtSlope = SlopeRoot(calc->analysis.distillationCurve[phase], out, phaseName);
     double rvpPsia = START_FRACTION * (bpRvpPsia != EMPTY_VALUE ? bpRvpPsia : tvpPsia);

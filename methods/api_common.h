@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/phase_work.h"
 #include "core/property_calculator.h"
 #include "host/fluid.h"
 
@@ -35,6 +36,44 @@ inline void StoreBubblePointTvp(CPropertyCalculator& calc, IHostFluidServices& s
 inline void StoreBpCurveRvp(CPropertyCalculator& calc, int32_t phase) {
     const double rvp_kPa = calc.analysis.bpCurveRvp[phase];
     if (IsHostValue(rvp_kPa)) calc.bpRvpPsia = rvp_kPa / KPA_PER_PSI;
+}
+
+// The ranges and message lines by which API 5B1.1 and API 5B1.2 differ in their
+// common opening.
+struct TvpInputRules {
+    double tMin_R, tMax_R;          // the correlation's temperature range
+    double tvpMin_psia, tvpMax_psia; // its TVP range
+    const char* temperatureRange;   // "Phase: %s - ... Outside applicable temperature range ..."
+    const char* noBpRvp;            // "... did not calculate an RVP value."
+    const char* requiresTvp;        // "... Requires TVP."
+    const char* tvpRange;           // "... Outside applicable TVP range ..."
+};
+
+// The opening API 5B1.1 and API 5B1.2 share, after the services and the phase are
+// loaded: the temperature check, the bubble-point TVP of the phase with its
+// non-condensables stripped, and the boiling-point-curve RVP, each warning written as it
+// arises. On return calc.tvpPsia and calc.bpRvpPsia hold the values to use; false (after
+// the "Requires TVP." line) when there is no TVP.
+inline bool GatherTvpInputs(CPropertyCalculator& calc, IHostFluidServices& out, int32_t phase,
+                            double temperature_R, double removeNcMolePercent, const TvpInputRules& rules) {
+    const char* phaseName = PhaseName(phase);
+    if (temperature_R < rules.tMin_R || temperature_R > rules.tMax_R)
+        ReportPhaseMessage(&out, rules.temperatureRange, phaseName);
+
+    WorkingRecord work(calc.PreparePhaseWork(calc.snapshot, phase));
+    SetBubblePointRequest(work.get(), RankineToCelsius(temperature_R));
+    StripNonCondensables(calc, work.get(), removeNcMolePercent);
+    StoreBubblePointTvp(calc, out, work.get());
+    StoreBpCurveRvp(calc, phase);
+
+    if (calc.bpRvpPsia == EMPTY_VALUE) ReportPhaseMessage(&out, rules.noBpRvp, phaseName);
+    if (calc.tvpPsia == EMPTY_VALUE) {
+        ReportPhaseMessage(&out, rules.requiresTvp, phaseName);
+        return false;
+    }
+    if (calc.tvpPsia < rules.tvpMin_psia || calc.tvpPsia > rules.tvpMax_psia)
+        ReportPhaseMessage(&out, rules.tvpRange, phaseName);
+    return true;
 }
 
 }  // namespace volacor::api

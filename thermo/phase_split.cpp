@@ -66,7 +66,9 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
       }
       if (size < 1e-5) return false;  // trivial: both phases alike
       if (error < options_.tolerance) {
-        if (!solve_rachford_rice(beta) || beta <= 0 || beta >= 1) return false;
+        // The phases just evaluated are the answer (their K-values moved by less than
+        // the tolerance).
+        if (beta <= 0 || beta >= 1) return false;
         converged = true;
         break;
       }
@@ -77,8 +79,8 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
       continue;
     }
     // Newton on the Gibbs energy in the vapour's mole numbers.
-    mixture_.ln_phi(liquid.x, P_kPa, RootChoice::MinimumGibbs, liquid.ln_phi, nullptr, &jac_a_);
-    mixture_.ln_phi(vapour.x, P_kPa, RootChoice::MinimumGibbs, vapour.ln_phi, nullptr, &jac_b_);
+    liquid.props = mixture_.ln_phi(liquid.x, P_kPa, RootChoice::MinimumGibbs, liquid.ln_phi, nullptr, &jac_a_);
+    vapour.props = mixture_.ln_phi(vapour.x, P_kPa, RootChoice::MinimumGibbs, vapour.ln_phi, nullptr, &jac_b_);
     double max_g = 0;
     for (Eigen::Index k = 0; k < m; ++k) {
       const Eigen::Index i = active_[static_cast<std::size_t>(k)];
@@ -128,16 +130,18 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
       ln_k_(i) = std::log(vapour.x(i) / liquid.x(i));
     }
   }
-  // Compositions from the final K-values, so material balance holds to rounding.
-  for (Eigen::Index i : active_) {
-    const double k = std::exp(ln_k_(i));
-    liquid.x(i) = z_(i) / (1.0 + beta * (k - 1.0));
-    vapour.x(i) = k * liquid.x(i);
+  if (!converged) {
+    // Out of iterations: report the last K-values' split, evaluated.
+    if (!solve_rachford_rice(beta)) return false;
+    for (Eigen::Index i : active_) {
+      liquid.x(i) = z_(i) / (1.0 + beta * (k_(i) - 1.0));
+      vapour.x(i) = k_(i) * liquid.x(i);
+    }
+    evaluate(liquid, P_kPa);
+    evaluate(vapour, P_kPa);
   }
   liquid.x /= liquid.x.sum();
   vapour.x /= vapour.x.sum();
-  evaluate(liquid, P_kPa);
-  evaluate(vapour, P_kPa);
   liquid.beta = 1.0 - beta;
   vapour.beta = beta;
   return beta > 0 && beta < 1;

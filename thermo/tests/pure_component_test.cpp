@@ -68,7 +68,9 @@ TEST_P(PureComponent, EveryTableComponentBoilsAtItsNormalBoilingPoint) {
   // The vapour pressure at the tabulated normal boiling point is 101.325 kPa: a check of
   // every row of the table and of both alphas, including PR's 1978 form (omega > 0.491:
   // n-decane and heavier, methanol, ethanol). Carbon dioxide's tb is its sublimation
-  // point (thermo/data/README.md); SRK keeps the standard alpha for water.
+  // point (thermo/data/README.md); SRK keeps the standard alpha for water, and runs
+  // 2-4.5 % low for the light gases (methane, hydrogen, argon, hydrogen sulfide).
+  const double tolerance = GetParam() == EquationOfState::PengRobinson ? 0.02 : 0.05;
   for (const Component& c : ComponentDatabase::builtin().components()) {
     if (c.name == "carbon dioxide") continue;
     if (c.is_water() && GetParam() == EquationOfState::SoaveRedlichKwong) continue;
@@ -76,7 +78,7 @@ TEST_P(PureComponent, EveryTableComponentBoilsAtItsNormalBoilingPoint) {
     CubicMixture mixture(fluid);
     const PureSaturation s = pure_saturation(mixture, 0, c.tb_K);
     ASSERT_TRUE(s.converged) << c.name;
-    EXPECT_NEAR(s.P_kPa / constants::atmosphere_kPa, 1.0, 0.02) << c.name << " " << s.P_kPa;
+    EXPECT_NEAR(s.P_kPa / constants::atmosphere_kPa, 1.0, tolerance) << c.name << " " << s.P_kPa;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "thermo/constants.h"
 #include "thermo/flasher.h"
 #include "thermo/petroleum_fraction.h"
 
@@ -20,7 +21,7 @@ TEST(PetroleumCut, CorrelationsReproduceNamedHydrocarbons) {
   const ComponentDatabase& db = ComponentDatabase::builtin();
   for (const char* name : {"n-hexane", "n-heptane", "n-octane", "n-decane", "cyclohexane", "toluene"}) {
     const Component& known = db.find(name);
-    const Component cut = make_pseudo_component({name, known.tb_K, known.liquid_density_kg_per_m3_15C / 999.016, 0},
+    const Component cut = make_pseudo_component({name, known.tb_K, known.liquid_density_kg_per_m3_15C / constants::water_density_60F_kg_per_m3, 0},
                                                 kFirstPseudoHostId);
     EXPECT_NEAR(cut.mw_g_per_mol / known.mw_g_per_mol, 1.0, 0.08) << name;
     EXPECT_NEAR(cut.tc_K / known.tc_K, 1.0, 0.02) << name;
@@ -60,7 +61,7 @@ TEST(PetroleumCut, NaphthaAsCutsBubblesLikeNamedNaphtha) {
   for (const auto& n : heavy) {
     const Component& c = db.find(n);
     named.push_back(c);
-    as_cuts.push_back(make_pseudo_component({n + " cut", c.tb_K, c.liquid_density_kg_per_m3_15C / 999.016, 0}, id++));
+    as_cuts.push_back(make_pseudo_component({n + " cut", c.tb_K, c.liquid_density_kg_per_m3_15C / constants::water_density_60F_kg_per_m3, 0}, id++));
   }
   const Fluid named_fluid(named), cut_fluid(as_cuts);
   Flasher a(named_fluid), b(cut_fluid);

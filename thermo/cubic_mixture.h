@@ -2,7 +2,8 @@
 // Fugacity coefficients of a fluid's mixture by its cubic equation of state with van der
 // Waals mixing, with their pressure and mole-number derivatives. Holds the terms that
 // depend on temperature only, so repeated calls at one temperature cost O(n^2).
-// Not thread-safe: one per thread (a Flasher owns one).
+// Keeps a reference to the fluid, which must outlive it. Not thread-safe: one per
+// thread (a Flasher owns one).
 #include <Eigen/Core>
 
 #include "thermo/fluid.h"

@@ -12,11 +12,14 @@
 // non-finite or all-zero fractions, T or P not positive and finite, vapour fraction
 // outside [0, 1]) give status InvalidInput with a message; nothing is thrown by a flash.
 // Components at fraction 0 may be anywhere in the list; they stay at 0 in every phase.
+// A third phase is sought where water is present (it is then the aqueous liquid, or a
+// vapour beside hydrocarbon and aqueous liquids); two hydrocarbon liquids are not sought.
 //
 // A Flasher owns its work arrays (sized once for the fluid, so a flash allocates only
 // when it fills a fresh FlashResult; the overloads taking `FlashResult&` reuse its
-// storage). It is not thread-safe; use one per thread. Results depend only on the
-// inputs: no state of a previous call is used.
+// storage). It keeps a reference to the fluid, which must outlive it. It is not
+// thread-safe; use one per thread. Results depend only on the inputs: no state of a
+// previous call is used.
 #include <span>
 #include <vector>
 

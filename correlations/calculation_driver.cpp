@@ -3,7 +3,7 @@
 // whose results go into the client's "Phase_Values". Every host reference taken here is
 // held by a ComPtr, so it is released on every way out.
 #include "core/property_calculator.h"
-#include "correlations/boundary_guard.h"
+#include "comrt/boundary.h"
 #include "correlations/bstr_text.h"
 #include "correlations/correlation_base.h"
 #include "host/fluid.h"
@@ -72,7 +72,7 @@ ComPtr<T> Query(IUnknown* object, const IID& iid) {
 }  // namespace
 
 HRESULT CCorrelationBase::Calculate(int32_t cookie) {
-    return GuardBoundary([&] { return RunDriver(cookie, *GetPropertyCalculator()); });
+    return comrt::GuardBoundary([&] { return RunDriver(cookie, *GetPropertyCalculator()); });
 }
 
 HRESULT CCorrelationBase::RunDriver(int32_t cookie, CPropertyCalculator& calculator) {

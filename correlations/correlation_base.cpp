@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "correlations/boundary_guard.h"
+#include "comrt/boundary.h"
 #include "correlations/bstr_text.h"
 #include "correlations/class_id_text.h"
 
@@ -19,7 +19,7 @@ std::string ClassIdText(const GUID& classId) {
 HRESULT NewBstr(const std::string& text, BSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return GuardBoundary([&] {
+    return comrt::GuardBoundary([&] {
         comrt::UniqueBstr copy = AnsiToBstr(text);
         if (!copy) return E_OUTOFMEMORY;
         *out = copy.release();
@@ -83,7 +83,7 @@ HRESULT CCorrelationBase::CompleteCreation(CCorrelationBase* object, const GUID&
     }
     *out = nullptr;
     object->InnerAddRef();  // held at 1 so nothing done during final construction can destroy it
-    HRESULT hr = GuardBoundary([object] { return object->FinalConstruct(); });
+    HRESULT hr = comrt::GuardBoundary([object] { return object->FinalConstruct(); });
     if (FAILED(hr)) {
         object->InnerRelease();
         return hr;
@@ -133,7 +133,7 @@ HRESULT CCorrelationBase::get_Parameters(IVariableSet** parameters) {
 
 HRESULT CCorrelationBase::Attach(IUnknown* client, int32_t clientKey, int32_t* cookie, IVariableSet** setLocation) {
     if (!cookie || !setLocation) return E_POINTER;
-    return GuardBoundary([&] {
+    return comrt::GuardBoundary([&] {
         if (!client) return CONNECT_E_NOCONNECTION;
         comrt::ComPtr<ICorrelationClient> correlationClient;
         if (FAILED(client->QueryInterface(IID_ICorrelationClient, correlationClient.put_void())) || !correlationClient)
@@ -164,7 +164,7 @@ std::ptrdiff_t CCorrelationBase::FindConnection(int32_t cookie) const noexcept {
 }
 
 HRESULT CCorrelationBase::Detach(int32_t cookie) {
-    return GuardBoundary([&] {
+    return comrt::GuardBoundary([&] {
         const std::ptrdiff_t index = FindConnection(cookie);
         if (index < 0) return CONNECT_E_CANNOTCONNECT;
         std::unique_ptr<CConnectionInfo> removed = std::move(connections_[static_cast<size_t>(index)]);

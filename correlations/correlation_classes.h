@@ -7,7 +7,7 @@
 
 #include <new>
 
-#include "correlations/boundary_guard.h"
+#include "comrt/boundary.h"
 #include "correlations/class_descriptions.h"
 #include "correlations/correlation_base.h"
 #include "correlations/dual_interfaces.h"
@@ -44,7 +44,7 @@ public:
         *out = nullptr;
         if (outer && !(iid == IID_IUnknown)) return CLASS_E_NOAGGREGATION;
         Derived* object = nullptr;
-        const HRESULT hr = GuardBoundary([&] {
+        const HRESULT hr = comrt::GuardBoundary([&] {
             object = new (std::nothrow) Derived(procedure, outer);
             return object ? S_OK : E_OUTOFMEMORY;
         });

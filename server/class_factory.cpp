@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "correlations/boundary_guard.h"
+#include "comrt/boundary.h"
 #include "correlations/module_lock.h"
 
 namespace volacor {
@@ -41,7 +41,7 @@ HRESULT CClassFactory::CreateInstance(IUnknown* outer, const GUID& iid, void** o
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer && !(iid == IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-    return GuardBoundary([&] { return creator_(outer, iid, out); });
+    return comrt::GuardBoundary([&] { return creator_(outer, iid, out); });
 }
 
 HRESULT CClassFactory::LockServer(BOOL lock) {

@@ -1,7 +1,7 @@
 // Creation by class id. The runtime's own services are built in and need no registry.
 #include "comrt/create.h"
 
-#include "boundary.h"
+#include "comrt/boundary.h"
 #include "comrt/com_ptr.h"
 #include "comrt/xml.h"
 #include "xml_objects.h"
@@ -29,7 +29,7 @@ extern "C" HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, uint32_
         if (!(*builtIn.clsid == clsid)) continue;
         if (!(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return comrt::detail::Guarded([&] {
+        return comrt::GuardBoundary([&] {
             auto instance = comrt::ComPtr<IUnknown>::Attach(builtIn.create());
             return instance->QueryInterface(iid, out);
         });

@@ -2,7 +2,7 @@
 // for selections.
 #include <string>
 
-#include "boundary.h"
+#include "comrt/boundary.h"
 #include "comrt/codepage.h"
 #include "xml_objects.h"
 
@@ -50,7 +50,7 @@ HRESULT XmlDocument::put_async(BOOL async) {
 
 HRESULT XmlDocument::loadXML(const OLECHAR* text, BOOL* parsed) {
     if (parsed) *parsed = 0;
-    return Guarded([&] {
+    return GuardBoundary([&] {
         // Whatever happens below, the previous tree is gone: a failed load leaves an
         // empty document, never the old one.
         tree_ = std::make_shared<pugi::xml_document>();

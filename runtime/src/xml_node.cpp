@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "boundary.h"
+#include "comrt/boundary.h"
 #include "comrt/codepage.h"
 #include "comrt/com_ptr.h"
 #include "comrt/memory.h"
@@ -68,7 +68,7 @@ HRESULT QueryFor(T* self, const GUID& iid, void** out, std::initializer_list<IID
 HRESULT NodeText(const pugi::xpath_node& node, BSTR* text) {
     if (!text) return E_POINTER;
     *text = nullptr;
-    return Guarded([&] {
+    return GuardBoundary([&] {
         const std::u16string wide = Utf8ToWide(TextOf(node));
         *text = SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
         return *text ? S_OK : E_OUTOFMEMORY;
@@ -80,7 +80,7 @@ HRESULT SelectSingle(const XmlTree& tree, const pugi::xpath_node& context, const
     if (!node) return E_POINTER;
     *node = nullptr;
     if (!xpath) return E_INVALIDARG;
-    return Guarded([&] {
+    return GuardBoundary([&] {
         std::unique_ptr<pugi::xpath_query> query;
         if (!Compile(xpath, query)) return E_INVALIDARG;
         const pugi::xpath_node found = query->evaluate_node(context);
@@ -95,7 +95,7 @@ HRESULT SelectMany(const XmlTree& tree, const pugi::xpath_node& context, const O
     if (!list) return E_POINTER;
     *list = nullptr;
     if (!xpath) return E_INVALIDARG;
-    return Guarded([&] {
+    return GuardBoundary([&] {
         std::unique_ptr<pugi::xpath_query> query;
         if (!Compile(xpath, query)) return E_INVALIDARG;
         pugi::xpath_node_set found = query->evaluate_node_set(context);
@@ -133,7 +133,7 @@ HRESULT XmlNodeList::get_item(int32_t index, IXMLDOMNode** node) {
     if (!node) return E_POINTER;
     *node = nullptr;
     if (index < 0 || static_cast<size_t>(index) >= nodes_.size()) return S_FALSE;
-    return Guarded([&] {
+    return GuardBoundary([&] {
         *node = new XmlNode(tree_, nodes_[static_cast<size_t>(index)]);
         return S_OK;
     });

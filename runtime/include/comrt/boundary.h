@@ -7,7 +7,7 @@
 
 #include "comrt/types.h"
 
-namespace volacor {
+namespace comrt {
 
 template <class Body>
 HRESULT GuardBoundary(Body&& body) noexcept {
@@ -20,4 +20,4 @@ HRESULT GuardBoundary(Body&& body) noexcept {
     }
 }
 
-}  // namespace volacor
+}  // namespace comrt

@@ -43,7 +43,7 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
     t.tm = tm;
     if (max_h < 1e-10) break;
     // A clearly negative distance already proves instability; the split refines the rest.
-    if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 3) break;
+    if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 2) break;
     // The trial has fallen onto the tested phase itself.
     if (max_dev < 1e-4 && std::abs(std::log(w_sum)) < 1e-4) {
       t.trivial = true;

@@ -19,16 +19,18 @@ enum PhaseSlot : int { kVapour = 0, kHydrocarbonLiquid = 1, kAqueousLiquid = 2 }
 inline constexpr int kPhaseSlots = 3;
 
 // Labelling (the same for every flash, so a phase is never relabelled between calls
-// with close inputs):
-//  - A phase is aqueous when water is more than half of it and its untranslated molar
-//    volume is below the mixture's pseudo-critical volume (see below).
-//  - Of the other phases, one alone is vapour when its untranslated molar volume exceeds
-//    the pseudo-critical volume v_pc = (Zc/omega_b) b_mix of the equation of state
-//    (3.951 b_mix for PR, 3.847 b_mix for SRK: the molar volume at the cubic's critical
-//    point), else hydrocarbon liquid. Far from the critical region this is: liquid above
-//    the bubble point, vapour below the dew point.
-//  - Two non-aqueous phases: the one with the larger molar volume is vapour.
-//  - A single phase of more than half water that is liquid by the rule is aqueous.
+// with close inputs). A phase is vapour-like when its untranslated molar volume exceeds
+// the pseudo-critical volume v_pc = (Zc/omega_b) b_mix of the equation of state (3.951
+// b_mix for PR, 3.847 b_mix for SRK: the molar volume at the cubic's critical point),
+// else liquid-like. Far from the critical region this is: liquid above the bubble
+// point, vapour below the dew point.
+//  - Aqueous liquid (kAqueousLiquid): the liquid-like phase of most water, if water is
+//    more than half of it.
+//  - Vapour: the largest of the other phases, if it is vapour-like.
+//  - The rest, lightest first, fill the free slots in the order hydrocarbon liquid,
+//    aqueous (heavy) liquid, vapour: so a single hydrocarbon liquid is kHydrocarbonLiquid,
+//    and of two hydrocarbon liquids without water the denser takes the heavy-liquid slot.
+// The flash at given vapour fraction puts its vapour in the vapour slot by construction.
 struct PhaseResult {
   bool present = false;
   double fraction = 0;              // mole fraction of the fluid in this phase (unrounded)

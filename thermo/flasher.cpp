@@ -13,7 +13,7 @@ namespace thermo {
 Flasher::Flasher(const Fluid& fluid, FlashOptions options)
     : fluid_(fluid), options_(options), mixture_(fluid), n_(static_cast<Eigen::Index>(fluid.size())) {
   active_.reserve(static_cast<std::size_t>(n_));
-  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &k_, &ln_x_}) {
+  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &k_, &ln_x_, &start_ln_k_}) {
     v->setZero(n_);
   }
   hessian_.setZero(n_, n_);
@@ -85,6 +85,8 @@ bool Flasher::load_inputs(double T_K, double P_kPa, std::span<const double> z, F
       ln_z_(i) = 0;
     }
   }
+  feed_.root = RootChoice::MinimumGibbs;
+  for (Phase& p : phases_) p.root = RootChoice::MinimumGibbs;
   mixture_.set_temperature(T_K);
   out.status = FlashStatus::Converged;
   return true;
@@ -98,8 +100,14 @@ void Flasher::wilson_ln_k(double P_kPa, Eigen::VectorXd& ln_k) const {
   }
 }
 
+RootChoice Flasher::root_like(const PhaseProperties& props) const {
+  const CubicConstants& k = fluid_.cubic();
+  const double vpc_factor = (1.0 - (k.delta1 + k.delta2 - 1.0) * k.omega_b) / 3.0 / k.omega_b;
+  return props.v_eos_m3_per_kmol < vpc_factor * props.b_m3_per_kmol ? RootChoice::Liquid : RootChoice::Vapour;
+}
+
 void Flasher::evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative) {
-  phase.props = mixture_.ln_phi(phase.x, P_kPa, RootChoice::MinimumGibbs, phase.ln_phi,
+  phase.props = mixture_.ln_phi(phase.x, P_kPa, phase.root, phase.ln_phi,
                                 with_pressure_derivative ? &phase.dlnphi_dP : nullptr);
 }
 
@@ -130,15 +138,30 @@ void Flasher::write_result(int phase_count, FlashResult& out) {
       std::swap(others[b], others[b - 1]);
     }
   }
-  if (aqueous >= 0) slot_of[aqueous] = kAqueousLiquid;
-  if (count == 1) {
+  bool taken[kPhaseSlots] = {false, false, false};
+  if (aqueous >= 0) {
+    slot_of[aqueous] = kAqueousLiquid;
+    taken[kAqueousLiquid] = true;
+  }
+  // The largest phase is the vapour if it is vapour-like; the rest fill the free slots
+  // lightest first: hydrocarbon (light) liquid, then heavy liquid, then vapour.
+  int first = 0;
+  if (count > 0) {
     const Phase& ph = phases_[others[0]];
-    slot_of[others[0]] =
-        ph.props.v_eos_m3_per_kmol > zc_over_omega_b * ph.props.b_m3_per_kmol ? kVapour : kHydrocarbonLiquid;
-  } else if (count >= 2) {
-    slot_of[others[0]] = kVapour;
-    slot_of[others[1]] = kHydrocarbonLiquid;
-    if (count == 3) slot_of[others[2]] = kAqueousLiquid;
+    if (ph.props.v_eos_m3_per_kmol > zc_over_omega_b * ph.props.b_m3_per_kmol) {
+      slot_of[others[0]] = kVapour;
+      taken[kVapour] = true;
+      first = 1;
+    }
+  }
+  const int order[3] = {kHydrocarbonLiquid, kAqueousLiquid, kVapour};
+  for (int r = first; r < count; ++r) {
+    for (int slot : order) {
+      if (taken[slot]) continue;
+      slot_of[others[r]] = slot;
+      taken[slot] = true;
+      break;
+    }
   }
   out.phase_count = 0;
   for (int p = 0; p < phase_count; ++p) {
@@ -188,6 +211,11 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
     const double ln_ratio = std::log(phases_[2].x(i)) - ln_z_(i);
     ln_k_(i) = trial_is_lighter ? ln_ratio : -ln_ratio;
   }
+  // Each phase keeps the root it starts with, so that a vapour far from its final
+  // composition is not evaluated as a liquid (which can collapse the split).
+  phases_[0].root = trial_is_lighter ? root_like(feed_.props) : root_like(phases_[2].props);
+  phases_[1].root = trial_is_lighter ? root_like(phases_[2].props) : root_like(feed_.props);
+  phases_[2].root = RootChoice::MinimumGibbs;
   bool converged = false;
   int iterations = 0;
   if (!split_two_phase(P_kPa, iterations, converged)) {

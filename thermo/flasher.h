@@ -61,6 +61,7 @@ class Flasher {
     Eigen::VectorXd dlnphi_dP;
     PhaseProperties props;
     double beta = 0;
+    RootChoice root = RootChoice::MinimumGibbs;  // the cubic root this phase takes
   };
 
   bool load_inputs(double T_K, double P_kPa, std::span<const double> z, FlashResult& out);
@@ -74,6 +75,10 @@ class Flasher {
   Trial run_trial(double P_kPa);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
   bool split_two_phase(double P_kPa, int& iterations, bool& converged);
+  bool split_two_phase_pass(double P_kPa, int& iterations, bool& converged);
+  // The root a phase keeps through a split: liquid if its volume is below the
+  // pseudo-critical volume, else vapour.
+  RootChoice root_like(const PhaseProperties& props) const;
   bool solve_rachford_rice(double& beta);
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
@@ -96,6 +101,7 @@ class Flasher {
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
   Eigen::VectorXd wilson_;    // Wilson's ln K at the current T, P
   Eigen::VectorXd k_;         // exp(ln_k_), for the Rachford-Rice solve
+  Eigen::VectorXd start_ln_k_;  // the split's starting K-values, for its second pass
   Eigen::VectorXd work_;
   Eigen::VectorXd gradient_;
   Eigen::VectorXd step_;

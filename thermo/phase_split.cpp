@@ -39,6 +39,30 @@ bool Flasher::solve_rachford_rice(double& beta) {
 }
 
 bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
+  // First with each phase on its starting root; the answer must then hold with the
+  // minimum-Gibbs roots too, else (or if the first pass fails) a second pass runs on them.
+  start_ln_k_ = ln_k_;
+  int first = 0;
+  const bool found = split_two_phase_pass(P_kPa, first, converged);
+  iterations = first;
+  bool consistent = found;
+  if (found) {
+    for (Phase* phase : {&phases_[0], &phases_[1]}) {
+      if (phase->root == RootChoice::MinimumGibbs) continue;
+      const PhaseProperties best = mixture_.ln_phi(phase->x, P_kPa, RootChoice::MinimumGibbs, work_);
+      if (best.Z != phase->props.Z) consistent = false;
+    }
+  }
+  phases_[0].root = phases_[1].root = RootChoice::MinimumGibbs;
+  if (consistent) return true;
+  if (!found) ln_k_ = start_ln_k_;
+  int second = 0;
+  const bool again = split_two_phase_pass(P_kPa, second, converged);
+  iterations += second;
+  return again;
+}
+
+bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converged) {
   Phase& liquid = phases_[0];
   Phase& vapour = phases_[1];
   converged = false;
@@ -79,8 +103,8 @@ bool Flasher::split_two_phase(double P_kPa, int& iterations, bool& converged) {
       continue;
     }
     // Newton on the Gibbs energy in the vapour's mole numbers.
-    liquid.props = mixture_.ln_phi(liquid.x, P_kPa, RootChoice::MinimumGibbs, liquid.ln_phi, nullptr, &jac_a_);
-    vapour.props = mixture_.ln_phi(vapour.x, P_kPa, RootChoice::MinimumGibbs, vapour.ln_phi, nullptr, &jac_b_);
+    liquid.props = mixture_.ln_phi(liquid.x, P_kPa, liquid.root, liquid.ln_phi, nullptr, &jac_a_);
+    vapour.props = mixture_.ln_phi(vapour.x, P_kPa, vapour.root, vapour.ln_phi, nullptr, &jac_b_);
     double max_g = 0;
     for (Eigen::Index k = 0; k < m; ++k) {
       const Eigen::Index i = active_[static_cast<std::size_t>(k)];

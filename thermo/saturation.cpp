@@ -221,6 +221,10 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
       phases_[1].x /= phases_[1].x.sum();
     };
     start_two_phases();
+    // The vapour keeps the vapour root and the liquids the liquid root throughout.
+    phases_[0].root = RootChoice::Liquid;
+    phases_[1].root = RootChoice::Vapour;
+    phases_[2].root = RootChoice::Liquid;
     if (water_and_more && beta < 1) {
       liquids = 2;
       phases_[2].x.setZero();
@@ -267,6 +271,10 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     if (outcome == kTrivial) return fail("the search reached the trivial solution (no such pressure)");
     if (outcome != kSolved) return fail("no pressure gives this vapour fraction");
     out.P_kPa = P;
+    if (phases_[1].props.v_eos_m3_per_kmol <= phases_[0].props.v_eos_m3_per_kmol) {
+      // The split found has its denser phase in the vapour's place: not the state asked for.
+      return fail("the search found a split whose vapour is the denser phase (near-critical)");
+    }
     if (!converged) {
       out.status = FlashStatus::NotConverged;
       out.message = "saturation pressure did not converge";

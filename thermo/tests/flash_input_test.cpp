@@ -220,5 +220,22 @@ TEST(Labels, SinglePhasesFollowTheStatedRule) {
   }
 }
 
+TEST(Labels, TwoLiquidsWithoutWaterTakeTheLightAndHeavyLiquidSlots) {
+  // Methanol and n-decane separate into two liquids at 290 K (PR with kij 0): the lighter,
+  // decane-rich liquid is the hydrocarbon liquid, the methanol-rich one the heavy liquid;
+  // neither is called vapour.
+  const Fluid fluid = Fluid::from_keys({"methanol", "n-decane"});
+  Flasher flasher(fluid);
+  const FlashResult r = flasher.flash_pt(290.0, 1000.0, std::vector<double>{0.5, 0.5});
+  ASSERT_EQ(r.status, FlashStatus::Converged);
+  ASSERT_EQ(r.phase_count, 2);
+  EXPECT_FALSE(r.vapour().present);
+  ASSERT_TRUE(r.hydrocarbon_liquid().present && r.aqueous_liquid().present);
+  EXPECT_GT(r.hydrocarbon_liquid().v_m3_per_kmol, r.aqueous_liquid().v_m3_per_kmol);
+  EXPECT_GT(r.hydrocarbon_liquid().composition[1], 0.5);
+  EXPECT_GT(r.aqueous_liquid().composition[0], 0.9);
+  testing_support::expect_equilibrium(fluid, r, std::vector<double>{0.5, 0.5}, 1e-9, "methanol + n-decane");
+}
+
 }  // namespace
 }  // namespace thermo

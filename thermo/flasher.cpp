@@ -228,10 +228,10 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   if (water_and_more) {
     // A third phase, sought where water is present: test the phase with less water.
     const int test = phases_[0].x(w) <= phases_[1].x(w) ? 0 : 1;
-    const CubicConstants& k = fluid_.cubic();
-    const double vpc_factor = (1.0 - (k.delta1 + k.delta2 - 1.0) * k.omega_b) / 3.0 / k.omega_b;
-    const bool has_vapour = phases_[1].props.v_eos_m3_per_kmol > vpc_factor * phases_[1].props.b_m3_per_kmol;
-    if (unstable(phases_[test].x, phases_[test].ln_phi, P_kPa, !has_vapour, true, out.stability_iterations)) {
+    // Water first (the usual third phase) unless a water-rich phase is already there,
+    // then Wilson's trials for a missing vapour or hydrocarbon liquid.
+    const bool has_aqueous = std::max(phases_[0].x(w), phases_[1].x(w)) > 0.5;
+    if (unstable(phases_[test].x, phases_[test].ln_phi, P_kPa, true, !has_aqueous, out.stability_iterations, true)) {
       phases_[2].x = trial_ / trial_.sum();
       beta3_[0] = phases_[0].beta * 0.9;
       beta3_[1] = phases_[1].beta * 0.9;

@@ -8,6 +8,12 @@
 #include "thermo/flasher.h"
 
 namespace thermo {
+namespace {
+
+// Nearest phase fraction to 0 or 1 at which a wandering substitution is held.
+constexpr double kSplitMargin = 1e-3;
+
+}  // namespace
 
 bool Flasher::solve_rachford_rice(double& beta) {
   double k_min = INFINITY, k_max = 0;
@@ -73,11 +79,21 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
     iterations = it;
     if (!newton) {
       if (!solve_rachford_rice(beta)) return false;
+      // Early K-values of a narrow two-phase region can put the Rachford-Rice root
+      // outside (0, 1); substitution then runs away. Inside, compositions follow the
+      // material balance; outside, they are taken at the nearest proper split and
+      // normalised, which keeps the iteration between the phases.
+      const double b = beta < 0 ? kSplitMargin : beta > 1 ? 1.0 - kSplitMargin : beta;
       liquid.x.setZero();
       vapour.x.setZero();
       for (Eigen::Index i : active_) {
-        liquid.x(i) = z_(i) / (1.0 + beta * (k_(i) - 1.0));
+        liquid.x(i) = z_(i) / (1.0 + b * (k_(i) - 1.0));
         vapour.x(i) = k_(i) * liquid.x(i);
+      }
+      if (b != beta) {
+        liquid.x /= liquid.x.sum();
+        vapour.x /= vapour.x.sum();
+        beta = b;
       }
       evaluate(liquid, P_kPa);
       evaluate(vapour, P_kPa);

@@ -81,7 +81,7 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
 }
 
 bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
-                       bool water_trial, int& iterations) {
+                       bool water_trial, int& iterations, bool water_first) {
   for (Eigen::Index i : active_) {
     ln_x_(i) = std::log(x(i));
     d_(i) = ln_x_(i) + ln_phi_x(i);
@@ -91,25 +91,24 @@ bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x
     iterations += t.iterations;
     return !t.trivial && t.tm < kUnstableTm;
   };
-  bool found = false;
+  const int w = fluid_.water_index();
+  auto water = [&] {
+    if (!water_trial || w < 0 || z_(w) <= 0) return false;
+    trial_.setZero();
+    for (Eigen::Index i : active_) trial_(i) = 1e-8 * x(i);
+    trial_(w) = 1.0;
+    return run();
+  };
+  if (water_first && water()) return true;
   if (wilson_trials) {
     wilson_ln_k(P_kPa, wilson_);
     trial_.setZero();
     for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(wilson_(i));
-    found = run();
-    if (!found) {
-      trial_.setZero();
-      for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
-      found = run();
-    }
-  }
-  const int w = fluid_.water_index();
-  if (!found && water_trial && w >= 0 && z_(w) > 0) {
+    if (run()) return true;
     trial_.setZero();
-    for (Eigen::Index i : active_) trial_(i) = 1e-8 * x(i);
-    trial_(w) = 1.0;
-    found = run();
+    for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
+    if (run()) return true;
   }
-  return found;
+  return !water_first && water();
 }
 }  // namespace thermo

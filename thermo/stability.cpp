@@ -108,6 +108,14 @@ bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x
     trial_.setZero();
     for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
     if (run()) return true;
+    if (w >= 0 && z_(w) > 0 && x(w) < 1.0) {
+      // The liquid-like trial may settle on a water-rich stationary point and miss a
+      // hydrocarbon liquid: try again without the water.
+      trial_.setZero();
+      for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
+      trial_(w) = 1e-8 * trial_(w);
+      if (run()) return true;
+    }
   }
   return !water_first && water();
 }

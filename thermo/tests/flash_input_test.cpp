@@ -205,7 +205,7 @@ TEST(Labels, SinglePhasesFollowTheStatedRule) {
        kVapour},
       {"liquid water", {"water"}, {1.0}, 293.15, 101.325, kAqueousLiquid},
       {"steam", {"water"}, {1.0}, 293.15, 1.0, kVapour},
-      {"water with a trace of propane", {"propane", "water"}, {1e-6, 1.0}, 293.15, 101.325, kAqueousLiquid},
+      {"water with dissolved propane", {"propane", "water"}, {1e-8, 1.0}, 293.15, 101.325, kAqueousLiquid},
       {"methane at ambient", {"methane"}, {1.0}, 300.0, 101.325, kVapour},
       {"propane liquid", {"propane"}, {1.0}, 300.0, 2000.0, kHydrocarbonLiquid},
   };
@@ -218,6 +218,20 @@ TEST(Labels, SinglePhasesFollowTheStatedRule) {
     EXPECT_TRUE(r.phases[c.slot].present) << c.what;
     EXPECT_EQ(r.phases[c.slot].fraction, 1.0) << c.what;
   }
+}
+
+TEST(TinyPhases, AVapourOfAMillionthIsFoundNotRoundedAway) {
+  // Propane beyond its (model) solubility in water, 1e-6 of the fluid: a vapour of about
+  // that fraction appears, mostly propane; 1e-8 dissolves.
+  const Fluid fluid = Fluid::from_keys({"propane", "water"});
+  Flasher flasher(fluid);
+  const FlashResult r = flasher.flash_pt(293.15, 101.325, std::vector<double>{1e-6, 1.0});
+  ASSERT_EQ(r.status, FlashStatus::Converged);
+  ASSERT_TRUE(r.vapour().present);
+  EXPECT_GT(r.vapour().fraction, 5e-7);
+  EXPECT_LT(r.vapour().fraction, 1.1e-6);
+  EXPECT_GT(r.vapour().composition[0], 0.9);
+  testing_support::expect_equilibrium(fluid, r, std::vector<double>{1e-6, 1.0}, 1e-9, "propane in water");
 }
 
 TEST(Labels, TwoLiquidsWithoutWaterTakeTheLightAndHeavyLiquidSlots) {

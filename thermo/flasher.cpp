@@ -230,7 +230,10 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
     const int test = phases_[0].x(w) <= phases_[1].x(w) ? 0 : 1;
     // Water first (the usual third phase) unless a water-rich phase is already there,
     // then Wilson's trials for a missing vapour or hydrocarbon liquid.
-    const bool has_aqueous = std::max(phases_[0].x(w), phases_[1].x(w)) > 0.5;
+    bool has_aqueous = false;
+    for (const Phase* p : {&phases_[0], &phases_[1]}) {
+      has_aqueous = has_aqueous || (p->x(w) > 0.5 && root_like(p->props) == RootChoice::Liquid);
+    }
     if (unstable(phases_[test].x, phases_[test].ln_phi, P_kPa, true, !has_aqueous, out.stability_iterations, true)) {
       phases_[2].x = trial_ / trial_.sum();
       beta3_[0] = phases_[0].beta * 0.9;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "flash_checks.h"
 #include "sample_fluids.h"
 #include "thermo/flasher.h"
 #include "thermo/pure_saturation.h"
@@ -83,6 +84,21 @@ TEST(ThreePhase, WetCondensateSplitsBelowItsBubblePointDryOneInTwo) {
   ASSERT_EQ(wet_above.status, FlashStatus::Converged);
   EXPECT_FALSE(wet_above.vapour().present);
   EXPECT_TRUE(wet_above.hydrocarbon_liquid().present && wet_above.aqueous_liquid().present);
+}
+
+TEST(ThreePhase, AWaterRichVapourIsNotMistakenForTheAqueousLiquid) {
+  // Hot heptane, undecane and water: the first split leaves a vapour of about 65 % water
+  // beside the oil; that vapour is no aqueous liquid, so the search for free water must
+  // still run and find it.
+  const Fluid fluid = Fluid::from_keys({"n-undecane", "n-heptane", "water"});
+  Flasher flasher(fluid);
+  const std::vector<double> z = {0.258, 0.566, 0.472};
+  const FlashResult r = flasher.flash_pt(384.59, 248.4, z);
+  ASSERT_EQ(r.status, FlashStatus::Converged);
+  EXPECT_EQ(r.phase_count, 3);
+  EXPECT_GT(r.vapour().composition[2], 0.5);
+  EXPECT_GT(r.aqueous_liquid().composition[2], 0.999);
+  testing_support::expect_equilibrium(fluid, r, z, 1e-9, "hot wet oil");
 }
 
 // The secant search an air-saturation method runs: the amount added until the vapour

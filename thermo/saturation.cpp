@@ -22,6 +22,8 @@ constexpr int kInnerNewtonSteps = 2;
 constexpr double kMinPressure_kPa = 1e-10;
 constexpr double kMaxPressure_kPa = 1e7;
 
+int count_of_phases(int liquids) { return 1 + liquids; }
+
 }  // namespace
 
 bool Flasher::saturation_start(double beta, double& P_kPa) {
@@ -271,6 +273,12 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     if (outcome == kTrivial) return fail("the search reached the trivial solution (no such pressure)");
     if (outcome != kSolved) return fail("no pressure gives this vapour fraction");
     out.P_kPa = P;
+    // Each phase must be stable on its own root: a liquid evaluated on a liquid root that
+    // is not its minimum-Gibbs root (or a vapour likewise) is a metastable artefact.
+    for (int p = 0; p < count_of_phases(liquids); ++p) {
+      const PhaseProperties best = mixture_.ln_phi(phases_[p].x, P, RootChoice::MinimumGibbs, work_);
+      if (best.Z != phases_[p].props.Z) return fail("the search converged on a metastable root (no such pressure)");
+    }
     if (phases_[1].props.v_eos_m3_per_kmol <= phases_[0].props.v_eos_m3_per_kmol) {
       // The split found has its denser phase in the vapour's place: not the state asked for.
       return fail("the search found a split whose vapour is the denser phase (near-critical)");

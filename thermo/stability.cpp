@@ -108,6 +108,11 @@ bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x
     trial_.setZero();
     for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
     if (run()) return true;
+    // An ideal-gas vapour in equilibrium with the tested phase (W = x phi): it starts
+    // where Wilson's K-values of close-boiling mixtures fall back onto the phase itself.
+    trial_.setZero();
+    for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i));
+    if (run()) return true;
     if (w >= 0 && z_(w) > 0 && x(w) < 1.0) {
       // The liquid-like trial may settle on a water-rich stationary point and miss a
       // hydrocarbon liquid: try again without the water.

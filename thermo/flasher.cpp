@@ -197,7 +197,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   const int w = fluid_.water_index();
   const bool water_and_more = w >= 0 && z_(w) > 0 && active_.size() > 1;
   if (active_.size() == 1 ||
-      !unstable(z_, feed_.ln_phi, P_kPa, true, water_and_more, out.stability_iterations)) {
+      !unstable(feed_, P_kPa, true, water_and_more, out.stability_iterations)) {
     single_phase_result(out);
     return;
   }
@@ -234,7 +234,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
     for (const Phase* p : {&phases_[0], &phases_[1]}) {
       has_aqueous = has_aqueous || (p->x(w) > 0.5 && root_like(p->props) == RootChoice::Liquid);
     }
-    if (unstable(phases_[test].x, phases_[test].ln_phi, P_kPa, true, !has_aqueous, out.stability_iterations, true)) {
+    if (unstable(phases_[test], P_kPa, true, !has_aqueous, out.stability_iterations, true)) {
       phases_[2].x = trial_ / trial_.sum();
       beta3_[0] = phases_[0].beta * 0.9;
       beta3_[1] = phases_[1].beta * 0.9;

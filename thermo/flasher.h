@@ -67,12 +67,13 @@ class Flasher {
   bool load_inputs(double T_K, double P_kPa, std::span<const double> z, FlashResult& out);
   void wilson_ln_k(double P_kPa, Eigen::VectorXd& ln_k) const;
   void evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative = false);
-  // Stability of composition `x` (its ln phi in ln_phi_x) by tangent-plane trials:
-  // Wilson vapour- and liquid-like trials, and a pure-water trial (first or last).
+  // Stability of an evaluated phase by tangent-plane trials: a vapour-like trial (ideal
+  // gas for a liquid-like phase, Wilson otherwise), Wilson's liquid-like trial (with and
+  // without water), and a pure-water trial (first or last).
   // Returns true if a trial has tm below the threshold; the trial's mole numbers are
   // left in trial_.
-  bool unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
-                bool water_trial, int& iterations, bool water_first = false);
+  bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
+                bool water_first = false);
   Trial run_trial(double P_kPa);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
   bool split_two_phase(double P_kPa, int& iterations, bool& converged);

@@ -258,7 +258,7 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
       if (liquids == 1 && water_and_more && beta < 1 && active_.size() > 1) {
         // Is water beyond its solubility in the liquid found?
         int stab = 0;
-        if (unstable(phases_[0].x, phases_[0].ln_phi, P, false, true, stab)) {
+        if (unstable(phases_[0], P, false, true, stab)) {
           out.stability_iterations += stab;
           phases_[2].x = trial_ / trial_.sum();
           phases_[2].beta = 1e-3 * (1.0 - beta);

@@ -80,8 +80,11 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
   return t;
 }
 
-bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x, double P_kPa, bool wilson_trials,
-                       bool water_trial, int& iterations, bool water_first) {
+bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
+                       bool water_first) {
+  const Eigen::VectorXd& x = phase.x;
+  const Eigen::VectorXd& ln_phi_x = phase.ln_phi;
+  const bool liquid_like = root_like(phase.props) == RootChoice::Liquid;
   for (Eigen::Index i : active_) {
     ln_x_(i) = std::log(x(i));
     d_(i) = ln_x_(i) + ln_phi_x(i);
@@ -101,17 +104,19 @@ bool Flasher::unstable(const Eigen::VectorXd& x, const Eigen::VectorXd& ln_phi_x
   };
   if (water_first && water()) return true;
   if (wilson_trials) {
+    // A vapour-like trial only for a liquid-like phase (an ideal gas in equilibrium with
+    // it, W = x phi, which finds vapours that Wilson's K-values of close-boiling mixtures
+    // miss), Wilson's vapour-like trial otherwise; then Wilson's liquid-like trial.
     wilson_ln_k(P_kPa, wilson_);
     trial_.setZero();
-    for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(wilson_(i));
+    if (liquid_like) {
+      for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i));
+    } else {
+      for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(wilson_(i));
+    }
     if (run()) return true;
     trial_.setZero();
     for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
-    if (run()) return true;
-    // An ideal-gas vapour in equilibrium with the tested phase (W = x phi): it starts
-    // where Wilson's K-values of close-boiling mixtures fall back onto the phase itself.
-    trial_.setZero();
-    for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i));
     if (run()) return true;
     if (w >= 0 && z_(w) > 0 && x(w) < 1.0) {
       // The liquid-like trial may settle on a water-rich stationary point and miss a

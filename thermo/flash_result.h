@@ -11,7 +11,7 @@ enum class FlashStatus {
   Converged,     // every phase fraction converged to FlashOptions::tolerance or better
   NotConverged,  // iteration limit reached; phases hold the last iterate (finite)
   InvalidInput,  // bad temperature, pressure, vapour fraction or composition; see message
-  NoSolution,    // no state satisfies the specification (e.g. above the cricondenbar)
+  NoSolution,    // no state meets the requested conditions (e.g. above the cricondenbar)
 };
 
 // Phase slots in the order the host uses: vapour, hydrocarbon liquid, aqueous liquid.

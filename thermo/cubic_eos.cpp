@@ -25,9 +25,25 @@ double kappa_of_omega(EquationOfState eos, double omega) {
   return pr1976_kappa[0] + omega * (pr1976_kappa[1] + omega * pr1976_kappa[2]);
 }
 
+namespace {
+
+double twu_alpha(const constants::TwuAlpha& p, double tr) {
+  const double ln_tr = std::log(tr);
+  return std::exp(p.N * (p.M - 1.0) * ln_tr + p.L * (1.0 - std::exp(p.N * p.M * ln_tr)));
+}
+
+}  // namespace
+
 double alpha(EquationOfState eos, const Component& component, double T_K) {
   using namespace constants;
   const double tr = T_K / component.tc_K;
+  if (eos == EquationOfState::SoaveRedlichKwong) {
+    if (component.cas == srk_twu_water_cas) return twu_alpha(srk_twu_water, tr);
+    if (component.cas == srk_twu1995_toluene_cas) {
+      const double alpha0 = twu_alpha(srk_twu1995_alpha0, tr);
+      return alpha0 + component.omega * (twu_alpha(srk_twu1995_alpha1, tr) - alpha0);
+    }
+  }
   const double sqrt_tr = std::sqrt(tr);
   double kappa = kappa_of_omega(eos, component.omega);
   if (eos == EquationOfState::PengRobinson) {

@@ -21,9 +21,8 @@ CubicConstants cubic_constants(EquationOfState eos);
 double kappa_of_omega(EquationOfState eos, double omega);
 
 // alpha(T) of a component: Soave form with kappa_of_omega; for Peng-Robinson, the PRSV
-// form for water and the aromatics listed in constants.h. SRK keeps Soave's alpha for
-// every component: its water vapour pressure is 34 % low at 0 C, so water-bearing fluids
-// belong with Peng-Robinson.
+// form for water and the aromatics listed in constants.h; for SRK, Twu's form for water
+// and toluene (constants.h), where Soave's alpha misses the vapour pressure.
 double alpha(EquationOfState eos, const Component& component, double T_K);
 
 // Peneloux shift c (m3/kmol, V = V_EOS - c): PR uses the tabulated shift where there is

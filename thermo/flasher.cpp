@@ -16,6 +16,8 @@ Flasher::Flasher(const Fluid& fluid, FlashOptions options)
   for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &k_, &ln_x_, &start_ln_k_}) {
     v->setZero(n_);
   }
+  warm_active_.reserve(static_cast<std::size_t>(n_));
+  warm_ln_k_.setZero(n_);
   hessian_.setZero(n_, n_);
   jac_a_.setZero(n_, n_);
   jac_b_.setZero(n_, n_);
@@ -196,6 +198,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   evaluate(feed_, P_kPa);
   const int w = fluid_.water_index();
   const bool water_and_more = w >= 0 && z_(w) > 0 && active_.size() > 1;
+  if (options_.warm_start && !water_and_more && warm_split(P_kPa, out)) return;
   if (active_.size() == 1 ||
       !unstable(feed_, P_kPa, true, water_and_more, out.stability_iterations)) {
     single_phase_result(out);
@@ -262,7 +265,55 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   if (!converged) {
     out.status = FlashStatus::NotConverged;
     out.message = "phase split did not converge";
+  } else if (options_.warm_start && phase_count == 2 && !water_and_more) {
+    keep_warm_start();
   }
   write_result(phase_count, out);
+}
+
+// Iterations per pass allowed to a warm start before the cold path takes over.
+constexpr int kWarmStartIterations = 30;
+
+bool Flasher::warm_split(double P_kPa, FlashResult& out) {
+  if (!warm_valid_ || active_.size() < 2 || active_ != warm_active_) return false;
+  for (Eigen::Index i : active_) ln_k_(i) = warm_ln_k_(i);
+  phases_[0].root = warm_roots_[0];
+  phases_[1].root = warm_roots_[1];
+  int iterations = 0;
+  bool converged = false;
+  // A start that is going nowhere (the feed is now single-phase, or far from the previous
+  // state) is dropped early: the cold path then decides.
+  const int max_iterations = options_.max_iterations;
+  options_.max_iterations = std::min(max_iterations, kWarmStartIterations);
+  const bool split = split_two_phase(P_kPa, iterations, converged);
+  options_.max_iterations = max_iterations;
+  if (!split || !converged) return false;
+  // Gibbs energy of the split less the feed's, over RT: negative proves the feed unstable.
+  double dg = 0;
+  for (Eigen::Index i : active_) {
+    for (const Phase* p : {&phases_[0], &phases_[1]}) {
+      if (p->x(i) > 0) dg += p->beta * p->x(i) * (std::log(p->x(i)) + p->ln_phi(i));
+    }
+    dg -= z_(i) * (ln_z_(i) + feed_.ln_phi(i));
+  }
+  if (!(dg < -1e-10)) return false;
+  out.flash_iterations = iterations;
+  keep_warm_start();
+  write_result(2, out);
+  return true;
+}
+
+void Flasher::keep_warm_start() {
+  warm_active_ = active_;
+  for (Eigen::Index i : active_) {
+    warm_ln_k_(i) = std::log(phases_[1].x(i) / phases_[0].x(i));
+    if (!std::isfinite(warm_ln_k_(i))) {
+      warm_valid_ = false;
+      return;
+    }
+  }
+  warm_roots_[0] = root_like(phases_[0].props);
+  warm_roots_[1] = root_like(phases_[1].props);
+  warm_valid_ = true;
 }
 }  // namespace thermo

@@ -19,7 +19,7 @@
 // when it fills a fresh FlashResult; the overloads taking `FlashResult&` reuse its
 // storage). It keeps a reference to the fluid, which must outlive it. It is not
 // thread-safe; use one per thread. Results depend only on the inputs: no state of a
-// previous call is used.
+// previous call is used, except as a starting point with FlashOptions::warm_start.
 #include <span>
 #include <vector>
 
@@ -82,6 +82,9 @@ class Flasher {
   // pseudo-critical volume, else vapour.
   RootChoice root_like(const PhaseProperties& props) const;
   bool solve_rachford_rice(double& beta);
+  // The warm-start attempt of flash_pt; true if it produced the result.
+  bool warm_split(double P_kPa, FlashResult& out);
+  void keep_warm_start();
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
@@ -114,6 +117,11 @@ class Flasher {
   Phase phases_[3];
   Eigen::MatrixXd theta_;     // n x 3 K-values relative to phase 0 (three-phase split)
   double beta3_[3] = {0, 0, 0};
+  // The previous two-phase result, for FlashOptions::warm_start.
+  bool warm_valid_ = false;
+  std::vector<Eigen::Index> warm_active_;
+  Eigen::VectorXd warm_ln_k_;
+  RootChoice warm_roots_[2] = {RootChoice::MinimumGibbs, RootChoice::MinimumGibbs};
 };
 
 // Clears the phases and reports NotConverged if any number in `out` is not finite, so

@@ -20,9 +20,10 @@ void report(benchmark::State& state, const FlashResult& r) {
   if (r.status != thermo::FlashStatus::Converged) state.SkipWithError("flash did not converge");
 }
 
-void pt_flash(benchmark::State& state, const thermo::samples::SampleFluid& sample, double P_kPa) {
+void pt_flash(benchmark::State& state, const thermo::samples::SampleFluid& sample, double P_kPa,
+              thermo::FlashOptions options = {}) {
   const Fluid fluid = thermo::samples::make_fluid(sample);
-  Flasher flasher(fluid);
+  Flasher flasher(fluid, options);
   FlashResult result;
   for (auto _ : state) {
     flasher.flash_pt(kT_K, P_kPa, sample.z, result);
@@ -33,6 +34,12 @@ void pt_flash(benchmark::State& state, const thermo::samples::SampleFluid& sampl
 
 void BM_PTFlash_Condensate12(benchmark::State& state) {
   pt_flash(state, thermo::samples::condensate12(), 101.325);
+}
+// The same flash repeated with FlashOptions::warm_start (the previous call's K-values).
+void BM_PTFlash_Condensate12_WarmStart(benchmark::State& state) {
+  thermo::FlashOptions options;
+  options.warm_start = true;
+  pt_flash(state, thermo::samples::condensate12(), 101.325, options);
 }
 void BM_PTFlash_Condensate12_Liquid(benchmark::State& state) {
   pt_flash(state, thermo::samples::condensate12(), 500.0);
@@ -57,6 +64,7 @@ void BM_BubblePoint_Condensate12(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PTFlash_Condensate12);
+BENCHMARK(BM_PTFlash_Condensate12_WarmStart);
 BENCHMARK(BM_PTFlash_Condensate12_Liquid);
 BENCHMARK(BM_BubblePoint_Condensate12);
 BENCHMARK(BM_PTFlash_WetCondensate13);

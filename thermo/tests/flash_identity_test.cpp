@@ -77,6 +77,46 @@ TEST(SpeedUps, LeaveEveryResultWithin1e_10OfThePlainPath) {
   }
 }
 
+TEST(SpeedUps, WarmStartLeavesEveryResultWithin1e_10OfTheColdFlash) {
+  // One warm Flasher walks through every case twice in a row (the second call starts
+  // from the first's K-values; the first from another fluid state's or from none, and
+  // single-phase states must still come out single-phase), against a fresh cold flash.
+  FlashOptions warm_options;
+  warm_options.warm_start = true;
+  for (EquationOfState eos : {EquationOfState::PengRobinson, EquationOfState::SoaveRedlichKwong}) {
+    for (samples::SampleFluid (*sample)() : {samples::condensate12, samples::wet_condensate13, samples::gasoline40}) {
+      const samples::SampleFluid s = sample();
+      const Fluid fluid = samples::make_fluid(s, eos);
+      Flasher warm(fluid, warm_options);
+      int warm_two_phase = 0;
+      for (const PtCase& c : kPtCases) {
+        if (c.sample != sample) continue;
+        for (double P_kPa : {c.P_kPa, c.P_kPa, 0.7 * c.P_kPa, 1.3 * c.P_kPa, c.P_kPa}) {
+          const std::string where = std::string(c.label) + " at " + std::to_string(P_kPa) + " kPa";
+          Flasher cold(fluid);
+          const FlashResult b = cold.flash_pt(c.T_K, P_kPa, s.z);
+          const FlashResult a = warm.flash_pt(c.T_K, P_kPa, s.z);
+          ASSERT_EQ(b.status, FlashStatus::Converged) << where;
+          ASSERT_EQ(a.status, FlashStatus::Converged) << where;
+          ASSERT_EQ(a.phase_count, b.phase_count) << where;
+          if (a.phase_count == 2 && a.stability_iterations == 0) ++warm_two_phase;
+          for (int p = 0; p < kPhaseSlots; ++p) {
+            ASSERT_EQ(a.phases[p].present, b.phases[p].present) << where;
+            EXPECT_NEAR(a.phases[p].fraction, b.phases[p].fraction, 1e-10) << where;
+            for (std::size_t i = 0; i < s.z.size(); ++i) {
+              EXPECT_NEAR(a.phases[p].composition[i], b.phases[p].composition[i], 1e-10) << where << " " << i;
+            }
+          }
+        }
+      }
+      // The water-free fluids took the shortcut (no stability test) at least once.
+      if (sample != samples::wet_condensate13) {
+        EXPECT_GT(warm_two_phase, 0);
+      }
+    }
+  }
+}
+
 TEST(SaturationFlash, FugacitiesEqualAndPtFlashAgreesAtTheFoundPressure) {
   for (auto sample : {samples::condensate12, samples::wet_condensate13, samples::gasoline40}) {
     const samples::SampleFluid s = sample();

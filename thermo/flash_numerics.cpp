@@ -1,4 +1,4 @@
-// Small numerical helpers of the flashes: a dense solve on a leading block without
+// Small numerical helpers of the flashes: dense solves on a leading block without
 // allocation, and the guard that keeps non-finite numbers out of every result.
 #include <algorithm>
 #include <cmath>
@@ -58,6 +58,44 @@ bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m) {
     b(k) = s / A(k, k);
   }
   return true;
+}
+
+bool solve_symmetric_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m, Eigen::VectorXd& work) {
+  // Cholesky A = L L^T, row by row: L's off-diagonal goes to A's strict lower triangle,
+  // its diagonal to `work`; A's diagonal and upper triangle stay as they were.
+  for (Eigen::Index i = 0; i < m; ++i) {
+    for (Eigen::Index j = 0; j <= i; ++j) {
+      double s = j == i ? A(i, i) : A(j, i);  // the upper triangle holds A itself
+      for (Eigen::Index k = 0; k < j; ++k) s -= A(i, k) * A(j, k);
+      if (j < i) {
+        A(i, j) = s / work(j);
+      } else {
+        if (!(s > 0) || !std::isfinite(s)) {
+          // Not positive definite: restore the lower triangle from the upper one.
+          for (Eigen::Index c = 0; c < m; ++c) {
+            for (Eigen::Index r = c + 1; r < m; ++r) A(r, c) = A(c, r);
+          }
+          return false;
+        }
+        work(i) = std::sqrt(s);
+      }
+    }
+  }
+  for (Eigen::Index i = 0; i < m; ++i) {
+    double s = b(i);
+    for (Eigen::Index k = 0; k < i; ++k) s -= A(i, k) * b(k);
+    b(i) = s / work(i);
+  }
+  for (Eigen::Index i = m - 1; i >= 0; --i) {
+    double s = b(i);
+    for (Eigen::Index k = i + 1; k < m; ++k) s -= A(k, i) * b(k);
+    b(i) = s / work(i);
+  }
+  return true;
+}
+
+bool solve_newton_step(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m, Eigen::VectorXd& work) {
+  return solve_symmetric_in_place(A, b, m, work) || solve_in_place(A, b, m);
 }
 
 }  // namespace thermo

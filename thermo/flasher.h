@@ -110,6 +110,7 @@ class Flasher {
   Eigen::VectorXd work_;
   Eigen::VectorXd gradient_;
   Eigen::VectorXd step_;
+  Eigen::VectorXd cholesky_;  // diagonal of the Newton steps' Cholesky factor
   Eigen::MatrixXd hessian_;
   Eigen::MatrixXd jac_a_;
   Eigen::MatrixXd jac_b_;
@@ -131,5 +132,14 @@ void guard_finite(FlashResult& out);
 // Solves the leading m x m block of A x = b in place (Gaussian elimination with partial
 // pivoting); b becomes x. Returns false for a singular block.
 bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m);
+
+// The same for a symmetric block by Cholesky (half the work), reading only A's upper
+// triangle and diagonal; `work` (at least m long) receives L's diagonal. Returns false,
+// with A as it was, if the block is not positive definite.
+bool solve_symmetric_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m, Eigen::VectorXd& work);
+
+// A Newton step of a symmetric system: Cholesky, else Gaussian elimination (an
+// indefinite Hessian far from the solution).
+bool solve_newton_step(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m, Eigen::VectorXd& work);
 
 }  // namespace thermo

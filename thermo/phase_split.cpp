@@ -12,6 +12,9 @@ namespace {
 
 // Nearest phase fraction to 0 or 1 at which a wandering substitution is held.
 constexpr double kSplitMargin = 1e-3;
+// Newton gradient below which the next Newton step is expected to converge the split
+// (quadratic convergence takes 1e-6 to about 1e-12).
+constexpr double kNewtonFinalStep = 1e-6;
 
 }  // namespace
 
@@ -75,6 +78,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
   double beta = 0.5;
   const auto m = static_cast<Eigen::Index>(active_.size());
   bool newton = false;
+  double last_max_g = INFINITY;  // the Newton gradient of the previous iteration
   for (int it = 1; it <= options_.max_iterations; ++it) {
     iterations = it;
     if (!newton) {
@@ -118,15 +122,31 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
       }
       continue;
     }
-    // Newton on the Gibbs energy in the vapour's mole numbers.
+    // Newton on the Gibbs energy in the vapour's mole numbers. Once the gradient is
+    // small, the next step is likely the last: the fugacities are then evaluated without
+    // the mole-number derivatives first (ln phi is the same either way), and those are
+    // computed only if another step is needed.
+    auto gradient = [&] {
+      double max_g = 0;
+      for (Eigen::Index k = 0; k < m; ++k) {
+        const Eigen::Index i = active_[static_cast<std::size_t>(k)];
+        gradient_(k) = ln_k_(i) + vapour.ln_phi(i) - liquid.ln_phi(i);  // ln_k_ = ln(y/x) here
+        max_g = std::max(max_g, std::abs(gradient_(k)));
+      }
+      return max_g;
+    };
+    if (last_max_g < kNewtonFinalStep) {
+      liquid.props = mixture_.ln_phi(liquid.x, P_kPa, liquid.root, liquid.ln_phi);
+      vapour.props = mixture_.ln_phi(vapour.x, P_kPa, vapour.root, vapour.ln_phi);
+      if (gradient() < options_.tolerance) {
+        converged = true;
+        break;
+      }
+    }
     liquid.props = mixture_.ln_phi(liquid.x, P_kPa, liquid.root, liquid.ln_phi, nullptr, &jac_a_);
     vapour.props = mixture_.ln_phi(vapour.x, P_kPa, vapour.root, vapour.ln_phi, nullptr, &jac_b_);
-    double max_g = 0;
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      gradient_(k) = ln_k_(i) + vapour.ln_phi(i) - liquid.ln_phi(i);  // ln_k_ = ln(y/x) here
-      max_g = std::max(max_g, std::abs(gradient_(k)));
-    }
+    const double max_g = gradient();
+    last_max_g = max_g;
     if (max_g < options_.tolerance) {
       converged = true;
       break;
@@ -140,7 +160,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
       hessian_(k, k) += 1.0 / (beta * vapour.x(i)) + 1.0 / ((1.0 - beta) * liquid.x(i));
       step_(k) = -gradient_(k);
     }
-    if (!solve_in_place(hessian_, step_, m)) {
+    if (!solve_newton_step(hessian_, step_, m, cholesky_)) {
       newton = false;
       continue;
     }

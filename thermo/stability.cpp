@@ -62,7 +62,7 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
         hessian_(k, k) += 1.0 + 0.5 * gradient_(k);
         step_(k) = -sk * gradient_(k);
       }
-      if (solve_in_place(hessian_, step_, m)) {
+      if (solve_newton_step(hessian_, step_, m, cholesky_)) {
         stepped = true;
         for (Eigen::Index k = 0; k < m; ++k) {
           const Eigen::Index i = active_[static_cast<std::size_t>(k)];

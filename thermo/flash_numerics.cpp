@@ -61,35 +61,29 @@ bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m) {
 }
 
 bool solve_symmetric_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m, Eigen::VectorXd& work) {
-  // Cholesky A = L L^T, row by row: L's off-diagonal goes to A's strict lower triangle,
-  // its diagonal to `work`; A's diagonal and upper triangle stay as they were.
-  for (Eigen::Index i = 0; i < m; ++i) {
-    for (Eigen::Index j = 0; j <= i; ++j) {
-      double s = j == i ? A(i, i) : A(j, i);  // the upper triangle holds A itself
-      for (Eigen::Index k = 0; k < j; ++k) s -= A(i, k) * A(j, k);
-      if (j < i) {
-        A(i, j) = s / work(j);
-      } else {
-        if (!(s > 0) || !std::isfinite(s)) {
-          // Not positive definite: restore the lower triangle from the upper one.
-          for (Eigen::Index c = 0; c < m; ++c) {
-            for (Eigen::Index r = c + 1; r < m; ++r) A(r, c) = A(c, r);
-          }
-          return false;
-        }
-        work(i) = std::sqrt(s);
-      }
+  // Cholesky A = U^T U by columns (contiguous in Eigen's storage): U's off-diagonal goes
+  // to A's strict upper triangle, the reciprocal of its diagonal to `work`; A's diagonal
+  // and lower triangle stay as they were.
+  for (Eigen::Index j = 0; j < m; ++j) {
+    auto col_j = A.col(j);
+    for (Eigen::Index i = 0; i < j; ++i) {
+      col_j(i) = (A(j, i) - A.col(i).head(i).dot(col_j.head(i))) * work(i);
     }
+    const double d = A(j, j) - col_j.head(j).squaredNorm();
+    if (!(d > 0) || !std::isfinite(d)) {
+      // Not positive definite: the upper triangle becomes the mirror of the lower one
+      // (A as it was, if it was symmetric).
+      for (Eigen::Index c = 1; c < m; ++c) {
+        for (Eigen::Index r = 0; r < c; ++r) A(r, c) = A(c, r);
+      }
+      return false;
+    }
+    work(j) = 1.0 / std::sqrt(d);
   }
-  for (Eigen::Index i = 0; i < m; ++i) {
-    double s = b(i);
-    for (Eigen::Index k = 0; k < i; ++k) s -= A(i, k) * b(k);
-    b(i) = s / work(i);
-  }
+  for (Eigen::Index i = 0; i < m; ++i) b(i) = (b(i) - A.col(i).head(i).dot(b.head(i))) * work(i);
   for (Eigen::Index i = m - 1; i >= 0; --i) {
-    double s = b(i);
-    for (Eigen::Index k = i + 1; k < m; ++k) s -= A(k, i) * b(k);
-    b(i) = s / work(i);
+    b(i) *= work(i);
+    b.head(i) -= b(i) * A.col(i).head(i);
   }
   return true;
 }

@@ -133,9 +133,10 @@ void guard_finite(FlashResult& out);
 // pivoting); b becomes x. Returns false for a singular block.
 bool solve_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m);
 
-// The same for a symmetric block by Cholesky (half the work), reading only A's upper
-// triangle and diagonal; `work` (at least m long) receives L's diagonal. Returns false,
-// with A as it was, if the block is not positive definite.
+// The same for a symmetric block by Cholesky (half the work), reading only A's lower
+// triangle and diagonal; `work` (at least m long) is scratch. Returns false if the block
+// is not positive definite, with b as it was and A's upper triangle the mirror of its
+// lower one (ready for solve_in_place).
 bool solve_symmetric_in_place(Eigen::MatrixXd& A, Eigen::VectorXd& b, Eigen::Index m, Eigen::VectorXd& work);
 
 // A Newton step of a symmetric system: Cholesky, else Gaussian elimination (an

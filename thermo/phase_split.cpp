@@ -151,14 +151,17 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
       converged = true;
       break;
     }
-    for (Eigen::Index k = 0; k < m; ++k) {
-      const Eigen::Index i = active_[static_cast<std::size_t>(k)];
-      for (Eigen::Index l = 0; l < m; ++l) {
-        const Eigen::Index j = active_[static_cast<std::size_t>(l)];
-        hessian_(k, l) = (jac_b_(i, j) - 1.0) / beta + (jac_a_(i, j) - 1.0) / (1.0 - beta);
+    // The lower triangle and diagonal are enough for the symmetric solve's Cholesky;
+    // the upper triangle is filled only if it falls back to elimination.
+    const double inv_v = 1.0 / beta, inv_l = 1.0 / (1.0 - beta);
+    for (Eigen::Index l = 0; l < m; ++l) {
+      const Eigen::Index j = active_[static_cast<std::size_t>(l)];
+      for (Eigen::Index k = l; k < m; ++k) {
+        const Eigen::Index i = active_[static_cast<std::size_t>(k)];
+        hessian_(k, l) = (jac_b_(i, j) - 1.0) * inv_v + (jac_a_(i, j) - 1.0) * inv_l;
       }
-      hessian_(k, k) += 1.0 / (beta * vapour.x(i)) + 1.0 / ((1.0 - beta) * liquid.x(i));
-      step_(k) = -gradient_(k);
+      hessian_(l, l) += inv_v / vapour.x(j) + inv_l / liquid.x(j);
+      step_(l) = -gradient_(l);
     }
     if (!solve_newton_step(hessian_, step_, m, cholesky_)) {
       newton = false;

@@ -3,6 +3,8 @@
 // fall-back for an indefinite block.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <Eigen/LU>
 
 #include "sample_fluids.h"
@@ -46,6 +48,8 @@ TEST(NewtonStep, CholeskyAgreesWithEliminationOnTheSplitHessian) {
   const Eigen::VectorXd reference = h.topLeftCorner(n, n).fullPivLu().solve(rhs.head(n));
 
   Eigen::MatrixXd a = h, c = h;
+  // Cholesky reads only the lower triangle (the split fills no more).
+  for (Eigen::Index j = 1; j < n; ++j) c.col(j).head(j).setConstant(std::nan(""));
   Eigen::VectorXd x_lu = rhs, x_chol = rhs, work = Eigen::VectorXd::Zero(padded);
   ASSERT_TRUE(solve_in_place(a, x_lu, n));
   ASSERT_TRUE(solve_symmetric_in_place(c, x_chol, n, work));
@@ -58,9 +62,9 @@ TEST(NewtonStep, CholeskyAgreesWithEliminationOnTheSplitHessian) {
   EXPECT_EQ(x_chol.tail(padded - n), rhs.tail(padded - n));
   EXPECT_EQ(c.rightCols(padded - n), h.rightCols(padded - n));
   EXPECT_EQ(c.bottomRows(padded - n), h.bottomRows(padded - n));
-  // Cholesky keeps the diagonal and upper triangle.
-  EXPECT_EQ(Eigen::MatrixXd(c.topLeftCorner(n, n).triangularView<Eigen::Upper>()),
-            Eigen::MatrixXd(h.topLeftCorner(n, n).triangularView<Eigen::Upper>()));
+  // Cholesky keeps the diagonal and lower triangle.
+  EXPECT_EQ(Eigen::MatrixXd(c.topLeftCorner(n, n).triangularView<Eigen::Lower>()),
+            Eigen::MatrixXd(h.topLeftCorner(n, n).triangularView<Eigen::Lower>()));
 }
 
 TEST(NewtonStep, IndefiniteBlockFallsBackToEliminationWithTheMatrixRestored) {
@@ -72,7 +76,8 @@ TEST(NewtonStep, IndefiniteBlockFallsBackToEliminationWithTheMatrixRestored) {
       0.0, 0.1, 0.3, 4.0;
   const Eigen::VectorXd rhs = Eigen::Vector4d(1.0, -2.0, 0.5, 3.0);
   const Eigen::VectorXd reference = h.fullPivLu().solve(rhs);
-  Eigen::MatrixXd c = h;
+  // Only the lower triangle is given, as the split fills it.
+  Eigen::MatrixXd c = h.triangularView<Eigen::Lower>();
   Eigen::VectorXd b = rhs, work = Eigen::VectorXd::Zero(4);
   EXPECT_FALSE(solve_symmetric_in_place(c, b, 4, work));
   EXPECT_EQ(c, h);

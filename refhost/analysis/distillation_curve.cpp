@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <stdexcept>
 #include <vector>
 
 #include "host/phase.h"
@@ -121,7 +122,13 @@ std::optional<ConversionPoints> TbpToD86_F(const ConversionPoints& tbp_F) {
 }
 
 DistillationCurve DistillationCurveD86_C(const thermo::Fluid& fluid, std::span<const double> x) {
-    const TbpCurve tbp(Shares(fluid, x));
+    std::vector<Share> shares;
+    try {
+        shares = Shares(fluid, x);
+    } catch (const std::invalid_argument&) {
+        return EmptyCurve();  // a component without the data for a liquid volume
+    }
+    const TbpCurve tbp(shares);
     if (tbp.empty()) return EmptyCurve();
     ConversionPoints tbp_F{};
     for (std::size_t i = 0; i < tbp_F.size(); ++i)

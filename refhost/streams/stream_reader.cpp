@@ -274,6 +274,8 @@ StreamInputError::StreamInputError(std::string file, std::string field, int line
 
 StreamSpec ParseStreamText(std::string_view text, const std::string& source, int firstLine,
                            const thermo::ComponentDatabase& database) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        throw StreamInputError(source, "", firstLine, "the stream text is empty; a stream is one JSON object ({ ... }).");
     const LocatedJson document = ParseLocatedJson(text, source, firstLine);
     return StreamValidator(document.value, document.lines, source, firstLine, database).Run();
 }
@@ -285,6 +287,9 @@ StreamSpec ParseStreamObject(const nlohmann::ordered_json& object, const std::st
 }
 
 StreamSpec ReadStreamFile(const std::string& path, const thermo::ComponentDatabase& database) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        throw StreamInputError(path, "", 0, "this is a folder, not a stream file.");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw StreamInputError(path, "", 0, std::string("the file cannot be opened (") + std::strerror(errno) + ").");
     std::ostringstream text;

@@ -100,6 +100,9 @@ struct BadCase {
 const BadCase kBadCases[] = {
     {"syntax error", "{\"components\": {\"nC4\": 0.5\n \"nC5\": 0.5}}", "components.nC4", 2, "not valid JSON"},
     {"not an object", "[1, 2]", "", 1, "one JSON object"},
+    {"empty text", " \n ", "", 1, "empty"},
+    {"two objects", "{\"components\": {\"nC4\": 1}}\n{\"components\": {\"nC5\": 1}}", "components.nC4", 2,
+     "not valid JSON"},
     {"unknown key", "{\"components\": {\"nC4\": 1},\n \"temprature_C\": 20}", "temprature_C", 2,
      "did you mean \"temperature_C\""},
     {"unknown component", "{\"components\": {\"nC4\": 0.5,\n  \"n-hexan\": 0.5}}", "components.n-hexan", 2,
@@ -193,6 +196,12 @@ TEST(StreamReader, FilesOnDisk) {
         EXPECT_EQ(e.field(), "components.iC4");
     }
     std::remove(path.c_str());
+    try {
+        ReadStreamFile(::testing::TempDir());
+        FAIL() << "read a folder";
+    } catch (const StreamInputError& e) {
+        EXPECT_NE(e.message().find("folder"), std::string::npos) << e.what();
+    }
     try {
         ReadStreamFile(path);
         FAIL() << "read a file that is not there";

@@ -12,7 +12,9 @@ namespace {
 
 std::string ExamplePath(const char* name) { return std::string(VOLACOR_EXAMPLES_DIR) + "/" + name + ".json"; }
 
-refhost::StreamFluid Example(const char* name) { return refhost::BuildStreamFluid(refhost::ReadStreamFile(ExamplePath(name))); }
+refhost::StreamFluid Example(const char* name) {
+    return refhost::BuildStreamFluid(refhost::ReadStreamFile(ExamplePath(name)));
+}
 
 void BpCurveRvp(benchmark::State& state, const char* name) {
     const refhost::StreamFluid stream = Example(name);

@@ -30,22 +30,6 @@ constexpr double kAcceptedRatioError = 1e-6;
 
 struct FlashFailed {};
 
-// Volume fraction of vapour in a flashed phase: V / (V + L), the liquids together.
-std::optional<double> VapourVolumeFraction(const thermo::FlashResult& r) {
-    double vapour = 0, liquid = 0;
-    for (int slot = 0; slot < thermo::kPhaseSlots; ++slot) {
-        const thermo::PhaseResult& phase = r.phases[slot];
-        if (!phase.present) continue;
-        (slot == thermo::kVapour ? vapour : liquid) += phase.fraction * phase.v_m3_per_kmol;
-    }
-    if (!(vapour + liquid > 0)) return std::nullopt;
-    return vapour / (vapour + liquid);
-}
-
-double Ratio(double vapourVolumeFraction) {
-    return vapourVolumeFraction < 1 ? vapourVolumeFraction / (1 - vapourVolumeFraction) : EMPTY_VALUE;
-}
-
 // Volumes of the vapour and of the liquids (both together) in a flashed phase, m³ per
 // kmol of the phase, with the liquids' share of it.
 struct Volumes {
@@ -67,6 +51,17 @@ Volumes VolumesOf(const thermo::FlashResult& r) {
         }
     }
     return v;
+}
+
+// Volume fraction of vapour, V / (V + L).
+std::optional<double> VapourVolumeFraction(const thermo::FlashResult& r) {
+    const Volumes v = VolumesOf(r);
+    if (!(v.vapour + v.liquid > 0)) return std::nullopt;
+    return v.vapour / (v.vapour + v.liquid);
+}
+
+double Ratio(double vapourVolumeFraction) {
+    return vapourVolumeFraction < 1 ? vapourVolumeFraction / (1 - vapourVolumeFraction) : EMPTY_VALUE;
 }
 
 class RatioSearch {
@@ -91,6 +86,7 @@ class RatioSearch {
                     ByVapourFraction(vapour.v_m3_per_kmol, liquid.liquid / liquid.liquidFraction))
                     return Accepted();
             }
+            best_.reset();  // the pressure search measures its error otherwise
             ByPressure(bubble);
         } catch (const FlashFailed&) {
             return Result(none);
@@ -135,8 +131,8 @@ class RatioSearch {
     // beta = r v_L / (v_V + r v_L) with the molar volumes of vapour and liquid at beta:
     // a fixed point that starts from the bubble point's volumes. Its steps fall on either
     // side of the answer (the vapour swells as beta rises), and as soon as two do, TOMS 748
-    // (Alefeld, Potra & Shi, ACM Trans. Math. Softw. 21 (1995) 327) finishes on ln beta. False when a flash fails or no bracket appears; the pressure
-    // search then takes over.
+    // (Alefeld, Potra & Shi, ACM Trans. Math. Softw. 21 (1995) 327) finishes on ln beta.
+    // False when a flash fails or no bracket appears; the pressure search then takes over.
     bool ByVapourFraction(double vapour_m3_per_kmol, double liquid_m3_per_kmol) {
         constexpr int kFixedPointSteps = 6;
         double beta = ratio_ * liquid_m3_per_kmol / (vapour_m3_per_kmol + ratio_ * liquid_m3_per_kmol);

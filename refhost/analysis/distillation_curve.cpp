@@ -145,7 +145,8 @@ DistillationCurve DistillationCurveD86_C(const thermo::Fluid& fluid, std::span<c
         const std::size_t a = b - 1;
         const double va = kConversionPoints_volPercent[a], vb = kConversionPoints_volPercent[b];
         const double tbpSpan = tbp_F[b] - tbp_F[a];
-        const double share = tbpSpan > 0 ? (KelvinToFahrenheit(tbp.At_K(v)) - tbp_F[a]) / tbpSpan : (v - va) / (vb - va);
+        const double share =
+            tbpSpan > 0 ? (KelvinToFahrenheit(tbp.At_K(v)) - tbp_F[a]) / tbpSpan : (v - va) / (vb - va);
         const double t_F = (*d86_F)[a] + share * ((*d86_F)[b] - (*d86_F)[a]);
         curve[p] = t_F > kAbsoluteZero_F && std::isfinite(t_F) ? FahrenheitToCelsius(t_F) : volacor::EMPTY_VALUE;
     }

@@ -130,6 +130,8 @@ const BadCase kBadCases[] = {
      "not a truth value"},
     {"cuts not a list", "{\"cuts\": {\"name\": \"C7\"}}", "cuts", 1, "must be a list"},
     {"cut not an object", "{\"cuts\": [\n 7]}", "cuts[0]", 2, "each cut must be an object"},
+    // The parser reads the newline after a number before it reports the number.
+    {"cut a number at the end of its line", "{\"cuts\": [\n 7\n]}", "cuts[0]", 2, "each cut must be an object"},
     {"cut without sg",
      "{\"components\": {\"nC4\": 0.5}, \"cuts\": [\n {\"name\": \"C7\", \"fraction\": 0.1, \"nbp_C\": 92},\n"
      " {\"name\": \"C8\", \"fraction\": 0.4, \"nbp_C\": 118}]}",

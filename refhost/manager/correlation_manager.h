@@ -50,9 +50,9 @@ private:
 // The correlation's user parameters. Unset members are left as they are by
 // SetParameters; read back, an empty variable (or one the class lacks) is unset.
 struct Parameters {
-    std::optional<double> referenceTemperature_C;  // "RVPRefTempValue"
-    std::optional<double> removeNcMolePercent;     // "RemoveNCmolPercent"
-    std::optional<double> vlRatio;                 // "VLRatioValue" (ASTM D6377-16 only)
+    std::optional<double> referenceTemperature_C = std::nullopt;  // "RVPRefTempValue"
+    std::optional<double> removeNcMolePercent = std::nullopt;     // "RemoveNCmolPercent"
+    std::optional<double> vlRatio = std::nullopt;                 // "VLRatioValue" (ASTM D6377-16 only)
 };
 
 struct CalculationResult {

@@ -229,10 +229,10 @@ HRESULT MaterialStream::GetAnalysis(StreamAnalysis* analysis) {
         const StreamAnalysisResult& result = analysis_->result;
         comrt::TaskMemPtr<double> curves[PHASE_COUNT];
         for (int32_t p = 0; p < PHASE_COUNT; ++p) {
-            const std::vector<double>& curve = result.phases[static_cast<size_t>(p)].d86_C;
-            curves[p].reset(comrt::TaskAlloc<double>(kDistillationPoints));
+            const DistillationCurve& curve = result.phases[static_cast<size_t>(p)].d86_C;
+            curves[p].reset(comrt::TaskAlloc<double>(curve.size()));
             if (!curves[p]) return E_OUTOFMEMORY;
-            for (size_t k = 0; k < kDistillationPoints; ++k) curves[p].get()[k] = k < curve.size() ? curve[k] : EMPTY_VALUE;
+            std::memcpy(curves[p].get(), curve.data(), curve.size() * sizeof(double));
         }
         StreamAnalysis filled{};
         for (int32_t p = 0; p < PHASE_COUNT; ++p) {

@@ -127,6 +127,16 @@ void MaterialStream::SetMoleFractions(std::vector<double> moleFractions) {
     analysis_.reset();
 }
 
+std::array<bool, 4> MaterialStream::PresentPhases() {
+    std::array<bool, 4> present{};
+    std::vector<double> z;
+    Normalised(state_.moleFractions.data(), fluid_->size(), z);
+    flasher_.flash_pt(state_.temperature_C + kKelvinOffset, state_.pressure_kPa, z, work_);
+    if (work_.status != thermo::FlashStatus::Converged) return present;
+    for (int p = 0; p < thermo::kPhaseSlots; ++p) present[static_cast<size_t>(p)] = work_.phases[static_cast<size_t>(p)].present;
+    return present;
+}
+
 std::vector<std::string> MaterialStream::TakeMessages() { return std::exchange(messages_, {}); }
 
 std::vector<std::string> MaterialStream::MessagesUtf8(const std::vector<std::string>& lines) {

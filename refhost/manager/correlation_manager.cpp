@@ -182,6 +182,12 @@ CalculationResult Correlation::Calculate(MaterialStream& stream) {
     int32_t cookie = 0;
     if (HRESULT hr = object_->Attach(client.get(), 1, &cookie, &clientSet); FAILED(hr))
         Fail("Attach of stream \"" + stream.state().name + "\" failed", hr);
+    // Detached on every way out, so the object drops the client (and the stream) it was given.
+    struct Attachment {
+        ICorrelation* object;
+        int32_t cookie;
+        ~Attachment() { object->Detach(cookie); }
+    } attachment{object_.get(), cookie};
 
     CalculationResult result;
     ComPtr<IRealVectorVariable> phaseValues;
@@ -206,8 +212,6 @@ CalculationResult Correlation::Calculate(MaterialStream& stream) {
     result.messages = MaterialStream::MessagesUtf8(stream.TakeMessages());
     result.flashes = stream.flashCount();
     if (SUCCEEDED(result.status)) NoteSilentEmptyResults(stream, result);
-    phaseValues.reset();
-    object_->Detach(cookie);
     return result;
 }
 

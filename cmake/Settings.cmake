@@ -6,7 +6,8 @@ set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
 add_library(volacor_settings INTERFACE)
-target_compile_options(volacor_settings INTERFACE -Wall -Wextra -Werror)
+target_compile_options(volacor_settings INTERFACE -Wall -Wextra -Werror -Wshadow -Woverloaded-virtual
+                       -Wsuggest-override)
 
 # Shared objects carry RUNPATH (never RPATH), so LD_LIBRARY_PATH can always put
 # another library first; build-tree objects find their neighbours in build/lib.

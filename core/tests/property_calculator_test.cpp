@@ -302,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
         RemovalCase{"everything removed: composition kept as it came", kIds, kCas, {0.01, 0.0, 0.02, 0.03}, 5.0,
                     {0.01, 0.0, 0.02, 0.03}},
         RemovalCase{"all-zero composition stays zero, no division", kIds, kCas, {0, 0, 0, 0}, 5.0, {0, 0, 0, 0}}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
+    [](const auto& param) { return "Case" + std::to_string(param.index); });
 
 class CalculatorLifetimeTest : public CalculatorTest {};
 

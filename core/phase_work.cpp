@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "comrt/memory.h"
+#include "core/host_call.h"
 
 namespace volacor {
 namespace {
@@ -53,7 +54,9 @@ void WorkingRecord::Free() noexcept {
 ServicesPtr QueryServices(CPropertyCalculator& calc) {
     ServicesPtr services;
     if (!calc.fluid) return services;
-    if (FAILED(calc.fluid->QueryInterface(IID_IHostFluidServices, services.put_void()))) services.reset();
+    IHostFluid* fluid = calc.fluid;
+    if (FAILED(GuardHostCall([&] { return fluid->QueryInterface(IID_IHostFluidServices, services.put_void()); })))
+        services.reset();
     return services;
 }
 

@@ -40,14 +40,14 @@ private:
     FluidSnapshot record_;
 };
 
-// Step 1: the fluid's IHostFluidServices; empty when there is no fluid or the query fails.
+// The fluid's IHostFluidServices; empty when there is no fluid or the query fails (or raises).
 ServicesPtr QueryServices(CPropertyCalculator& calc);
 
-// Steps 2 and 3: LoadFluidState, LoadStreamAnalysis, and the presence check for a phase
+// Loads the phase: LoadFluidState, LoadStreamAnalysis, and the presence check for a phase
 // other than FEED. False means: return EMPTY_VALUE without a message.
 bool LoadPhase(CPropertyCalculator& calc, int32_t phase);
 
-// Step 5: fetches copies of "ComponentIDs" and "CAS_Numbers", removes the
+// Fetches copies of "ComponentIDs" and "CAS_Numbers", removes the
 // non-condensables from work's overall composition, and frees both copies.
 void StripNonCondensables(CPropertyCalculator& calc, FluidSnapshot& work, double removeNcMolePercent);
 

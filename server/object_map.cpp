@@ -1,13 +1,5 @@
 // The nine correlation classes the library serves, one line each, in the order the
-// library registers them.
-//
-// To serve a class once its method's CalculatePhase is committed, replace its line
-//     ObjectMapEntry::NotBuilt<CXxx>(),  // method not built yet
-// by
-//     ObjectMapEntry::For<CXxx>(),
-// Nothing else changes: For<> is the only place the class names its method, so a line
-// left as NotBuilt never needs that method at link time and answers
-// CLASS_E_CLASSNOTAVAILABLE.
+// library registers them. For<> is the only place a class names its method.
 #include "server/object_map.h"
 
 #include "correlations/correlation_classes.h"

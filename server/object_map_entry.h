@@ -11,7 +11,7 @@ namespace volacor {
 
 struct ObjectMapEntry {
     const ClassDescription* description;
-    InstanceCreator createInstance;  // null: the class is not served yet
+    InstanceCreator createInstance;  // null answers CLASS_E_CLASSNOTAVAILABLE
     std::atomic<CClassFactory*> classObject{nullptr};
 
     // The class C created with its own method's CalculatePhase. Only this pulls the
@@ -25,12 +25,6 @@ struct ObjectMapEntry {
     static constexpr ObjectMapEntry With(InstanceCreator creator) noexcept {
         return ObjectMapEntry{&C::Description(), creator};
     }
-    // The class C keeps its place in the map but answers CLASS_E_CLASSNOTAVAILABLE.
-    template <class C>
-    static constexpr ObjectMapEntry NotBuilt() noexcept {
-        return ObjectMapEntry{&C::Description(), nullptr};
-    }
-
 private:
     template <class C>
     static HRESULT CreateWithOwnMethod(IUnknown* outer, const GUID& iid, void** out) {

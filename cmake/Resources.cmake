@@ -82,8 +82,6 @@ if(CMAKE_SCRIPT_MODE_FILE AND DEFINED COMRT_RESOURCE_MANIFEST)
 endif()
 
 function(comrt_add_resources target)
-  # This file is also the generator script; the function finds it from any folder.
-  set(COMRT_RESOURCES_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
   get_property(added TARGET ${target} PROPERTY COMRT_RESOURCES_ADDED)
   if(added)
     message(FATAL_ERROR "comrt_add_resources: ${target} already has its resources; give them all in one call")
@@ -125,24 +123,12 @@ function(comrt_add_resources target)
     message(FATAL_ERROR "comrt_add_resources(${target}): no RESOURCE given")
   endif()
 
-  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
-  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.manifest.cmake)
-  # Rewritten only when its text changes, so a reconfigure alone regenerates nothing.
-  file(CONFIGURE OUTPUT ${manifest}
-       CONTENT "set(comrt_kind resources)\nset(comrt_entries [==[${entries}]==])\nset(comrt_output [==[${output}]==])\n")
-  add_custom_command(
-    OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -DCOMRT_RESOURCE_MANIFEST=${manifest} -P ${COMRT_RESOURCES_SCRIPT}
-    DEPENDS ${files} ${manifest} ${COMRT_RESOURCES_SCRIPT}
-    COMMENT "Embedding resources into ${target}"
-    VERBATIM)
-  target_sources(${target} PRIVATE ${output})
+  comrt_embed_generated(${target} resources "${entries}" "${files}" "")
   target_link_libraries(${target} PRIVATE comrt_headers)
   set_property(TARGET ${target} PROPERTY COMRT_RESOURCES_ADDED TRUE)
 endfunction()
 
 function(volacor_embed_data target)
-  set(COMRT_RESOURCES_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
   cmake_parse_arguments(arg "" "NAMESPACE;HEADER" "DATA" ${ARGN})
   list(LENGTH arg_DATA count)
   math(EXPR odd "${count} % 2")
@@ -164,15 +150,24 @@ function(volacor_embed_data target)
     list(APPEND files "${path}")
   endforeach()
 
-  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_data.cpp)
-  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}_data.manifest.cmake)
+  comrt_embed_generated(${target} data "${entries}" "${files}"
+                        "set(comrt_header [==[${arg_HEADER}]==])\nset(comrt_namespace [==[${arg_NAMESPACE}]==])\n")
+endfunction()
+
+# What both forms share: the manifest of the entries (with further settings), rewritten
+# only when its text changes so that a reconfigure alone regenerates nothing, and the
+# command that turns it into a source of the target.
+function(comrt_embed_generated target kind entries files settings)
+  set(script ${CMAKE_CURRENT_FUNCTION_LIST_FILE})  # this file, the generator, from any folder
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_${kind}.cpp)
+  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${target}_${kind}.manifest.cmake)
   file(CONFIGURE OUTPUT ${manifest}
-       CONTENT "set(comrt_kind data)\nset(comrt_entries [==[${entries}]==])\nset(comrt_output [==[${output}]==])\nset(comrt_header [==[${arg_HEADER}]==])\nset(comrt_namespace [==[${arg_NAMESPACE}]==])\n")
+       CONTENT "set(comrt_kind ${kind})\nset(comrt_entries [==[${entries}]==])\nset(comrt_output [==[${output}]==])\n${settings}")
   add_custom_command(
     OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -DCOMRT_RESOURCE_MANIFEST=${manifest} -P ${COMRT_RESOURCES_SCRIPT}
-    DEPENDS ${files} ${manifest} ${COMRT_RESOURCES_SCRIPT}
-    COMMENT "Embedding data into ${target}"
+    COMMAND ${CMAKE_COMMAND} -DCOMRT_RESOURCE_MANIFEST=${manifest} -P ${script}
+    DEPENDS ${files} ${manifest} ${script}
+    COMMENT "Embedding ${kind} into ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${output})
 endfunction()

@@ -81,6 +81,13 @@ void StripNonCondensables(CPropertyCalculator& calc, FluidSnapshot& work, double
     calc.RemoveNonCondensables(componentIds.get(), casNumbers.get(), work, removeNcMolePercent);
 }
 
+void NormaliseUnlessZero(double* x, int32_t n) {
+    double sum = 0.0;
+    for (int32_t k = 0; k < n; ++k) sum += x[k];
+    if (sum != 0.0)
+        for (int32_t k = 0; k < n; ++k) x[k] /= sum;
+}
+
 bool IsSingleComponent(const FluidSnapshot& work) {
     const double* x = work.composition[FEED];
     if (!x) return false;

@@ -59,6 +59,10 @@ inline void SetBubblePointRequest(FluidSnapshot& work, double temperature_C, dou
     work.temperature = temperature_C;
 }
 
+// Divides the n values of x by their sum, unless the sum is exactly 0 (then they stay as
+// they are): the overall composition of a mixture made up from amounts.
+void NormaliseUnlessZero(double* x, int32_t n);
+
 // True when one component of the record's overall composition is within 1e-5 of 1.
 bool IsSingleComponent(const FluidSnapshot& work);
 

@@ -41,13 +41,8 @@ double VapourFraction(const FluidSnapshot& record) {
 void SetUpMixture(FluidSnapshot& mixture, const double* base, const double* added, double amount) {
     const int32_t n = mixture.componentCount;
     double* overall = mixture.composition[FEED];
-    double sum = 0.0;
-    for (int32_t k = 0; k < n; ++k) {
-        overall[k] = BaseAmount * base[k] + amount * added[k];
-        sum += overall[k];
-    }
-    if (sum != 0.0)
-        for (int32_t k = 0; k < n; ++k) overall[k] /= sum;
+    for (int32_t k = 0; k < n; ++k) overall[k] = BaseAmount * base[k] + amount * added[k];
+    NormaliseUnlessZero(overall, n);
     mixture.temperature = SaturationTemperature_C;
     mixture.pressure = SaturationPressure_kPa;
 }

@@ -205,13 +205,8 @@ double Calculate(const Method& m, CPropertyCalculator& calc, int32_t phase, doub
     }
     double* overall = mixture->composition[FEED];
     const double* airComposition = air->composition[FEED];
-    double sum = 0.0;
-    for (int32_t i = 0; i < n; ++i) {
-        overall[i] = airAmount * airComposition[i] + sampleAmount * overall[i];
-        sum += overall[i];
-    }
-    if (sum != 0.0)
-        for (int32_t i = 0; i < n; ++i) overall[i] /= sum;
+    for (int32_t i = 0; i < n; ++i) overall[i] = airAmount * airComposition[i] + sampleAmount * overall[i];
+    NormaliseUnlessZero(overall, n);
 
     double chamberPressure = EMPTY_VALUE;
     if (!IterateToRVP(&calc, mixture.get(), startPressure, sampleAmount + airAmount, temperature_C, m.name, FEED,

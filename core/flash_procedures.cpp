@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "core/host_call.h"
 #include "core/phase_work.h"
+#include "core/units.h"
 
 namespace volacor {
 namespace {
@@ -14,25 +16,15 @@ constexpr double SmallestInverseMolarVolume = 1e-10;  // guards the division by 
 constexpr double ChamberVolume = 100.0;               // 20 units of sample + 80 units of air
 constexpr double SecondTrialFactor = 1.1;             // second trial pressure / start pressure
 constexpr double FallbackFactor = 0.25;               // times the best pressure when the secant step is not positive
-constexpr double kPaPerAtm = 101.325;
 
 constexpr const char* RvpFlashFailed = "Phase: %s - %s Flash to determine RVP at %g\xB0" "F and %g atm has failed.";
 constexpr const char* RvpNotConverged = "Phase: %s - %s Not converged, iterating to RVP, at %d iterations.";
 
-// A host that throws is treated like one that reports a failed flash.
-HRESULT HostFlash(IHostFluidServices* services, FluidSnapshot& record) noexcept {
-    try {
-        return services->Flash(&record);
-    } catch (...) {
-        return E_FAIL;
-    }
-}
-
 // Names the trial's conditions as asked, whatever a failing host left in the record.
 void ReportRvpFlashFailed(IHostFluidServices* services, const char* phaseName, const char* methodName,
                           double temperature_C, double pressure_kPa) {
-    ReportPhaseMessage(services, RvpFlashFailed, phaseName, methodName, temperature_C * 1.8 + 32.0,
-                       pressure_kPa / kPaPerAtm);
+    ReportPhaseMessage(services, RvpFlashFailed, phaseName, methodName, units::FahrenheitFromCelsius(temperature_C),
+                       pressure_kPa / units::OneAtmosphere_kPa);
 }
 
 }  // namespace
@@ -64,64 +56,68 @@ double PhaseVolume(CPropertyCalculator* /*calc*/, FluidSnapshot snapshot, double
     return EMPTY_VALUE;
 }
 
-int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double startPressure, double amount,
-                     double temperature_C, const char* methodName, int32_t phase, double& pressureOut) {
+int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double startPressure_kPa, double amount,
+                     double temperature_C, const char* methodName, int32_t phase, double& pressureOut_kPa) {
     const char* phaseName = PhaseName(phase);
     ServicesPtr services = QueryServices(*calc);
     if (!services) return 0;
 
-    mixture.pressure = startPressure;
+    mixture.pressure = startPressure_kPa;
     mixture.temperature = temperature_C;
     if (FAILED(HostFlash(services.get(), mixture))) {
-        ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, startPressure);
+        ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, startPressure_kPa);
         return 0;
     }
     // A mixture that fills no volume has no chamber pressure: failing here keeps a start
     // guess from ever being returned as a result.
     double bestVolume = PhaseVolume(calc, mixture, amount, phase);
     if (!(bestVolume > 0.0)) {
-        ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, startPressure);
+        ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, startPressure_kPa);
         return 0;
     }
 
-    double bestPressure = startPressure;
+    double bestPressure_kPa = startPressure_kPa;
     double bestError = std::fabs(bestVolume - ChamberVolume);
-    double trialPressure = SecondTrialFactor * startPressure;
-    double secantPressure = 0.0;
+    double trialPressure_kPa = SecondTrialFactor * startPressure_kPa;
+    double secantPressure_kPa = 0.0;
     int iteration = 1;  // the start flash counts
     while (bestError > RVPTolerance) {
         if (iteration >= MaxIterations) break;
         mixture.temperature = temperature_C;
-        mixture.pressure = trialPressure;
+        mixture.pressure = trialPressure_kPa;
         if (FAILED(HostFlash(services.get(), mixture))) {
-            ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, trialPressure);
+            ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, trialPressure_kPa);
             return 0;
         }
         const double volume = PhaseVolume(calc, mixture, amount, phase);
         if (!(volume > 0.0)) {
-            ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, trialPressure);
+            ReportRvpFlashFailed(services.get(), phaseName, methodName, temperature_C, trialPressure_kPa);
             return 0;
         }
         const double error = std::fabs(volume - ChamberVolume);
         // The secant runs through the best point so far and this trial.
         if (volume != bestVolume)
-            secantPressure = trialPressure -
-                             (trialPressure - bestPressure) * (volume - ChamberVolume) / (volume - bestVolume);
+            secantPressure_kPa = trialPressure_kPa - (trialPressure_kPa - bestPressure_kPa) *
+                                                         (volume - ChamberVolume) / (volume - bestVolume);
         if (bestError > error) {
             bestError = error;
             bestVolume = volume;
-            bestPressure = trialPressure;
+            bestPressure_kPa = trialPressure_kPa;
         }
-        if (secantPressure <= 0.0) secantPressure = FallbackFactor * bestPressure;
+        // A step that is not positive, or that has overflowed (volumes that barely change
+        // make the secant steep), falls back on a quarter of the best pressure: the host
+        // is never asked to flash at an infinite or undefined pressure.
+        if (!(secantPressure_kPa > 0.0) || !std::isfinite(secantPressure_kPa))
+            secantPressure_kPa = FallbackFactor * bestPressure_kPa;
         ++iteration;
-        trialPressure = secantPressure;
+        trialPressure_kPa = secantPressure_kPa;
     }
     // Reaching the limit is a failure even when its last trial met the tolerance.
     if (iteration == MaxIterations) {
         ReportPhaseMessage(services.get(), RvpNotConverged, phaseName, methodName, MaxIterations);
         return 0;
     }
-    pressureOut = bestPressure;
+    pressureOut_kPa = bestPressure_kPa;
     return 1;
 }
 

@@ -13,9 +13,10 @@ namespace volacor {
 // amount itself when it is 0 or EMPTY_VALUE, EMPTY_VALUE when it cannot be formed.
 double PhaseVolume(CPropertyCalculator* calc, FluidSnapshot snapshot, double amount, int32_t phase);
 
-// Searches the pressure (kPa) at which amount moles of mixture at temperature_C fill 100
-// volume units. 1 with pressureOut set on success; 0 with pressureOut unchanged.
-int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double startPressure, double amount,
-                     double temperature_C, const char* methodName, int32_t phase, double& pressureOut);
+// Searches the pressure at which amount moles of mixture at temperature_C fill 100
+// volume units, from startPressure_kPa. 1 with pressureOut_kPa set on success; 0 with
+// pressureOut_kPa unchanged.
+int32_t IterateToRVP(CPropertyCalculator* calc, FluidSnapshot& mixture, double startPressure_kPa, double amount,
+                     double temperature_C, const char* methodName, int32_t phase, double& pressureOut_kPa);
 
 }  // namespace volacor

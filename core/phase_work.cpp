@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "comrt/memory.h"
+#include "core/host_call.h"
 
 namespace volacor {
 namespace {
@@ -53,7 +54,9 @@ void WorkingRecord::Free() noexcept {
 ServicesPtr QueryServices(CPropertyCalculator& calc) {
     ServicesPtr services;
     if (!calc.fluid) return services;
-    if (FAILED(calc.fluid->QueryInterface(IID_IHostFluidServices, services.put_void()))) services.reset();
+    IHostFluid* fluid = calc.fluid;
+    if (FAILED(GuardHostCall([&] { return fluid->QueryInterface(IID_IHostFluidServices, services.put_void()); })))
+        services.reset();
     return services;
 }
 
@@ -76,6 +79,13 @@ void StripNonCondensables(CPropertyCalculator& calc, FluidSnapshot& work, double
     const ComponentArray componentIds = fetch("ComponentIDs");
     const ComponentArray casNumbers = fetch("CAS_Numbers");
     calc.RemoveNonCondensables(componentIds.get(), casNumbers.get(), work, removeNcMolePercent);
+}
+
+void NormaliseUnlessZero(double* x, int32_t n) {
+    double sum = 0.0;
+    for (int32_t k = 0; k < n; ++k) sum += x[k];
+    if (sum != 0.0)
+        for (int32_t k = 0; k < n; ++k) x[k] /= sum;
 }
 
 bool IsSingleComponent(const FluidSnapshot& work) {

@@ -40,14 +40,14 @@ private:
     FluidSnapshot record_;
 };
 
-// Step 1: the fluid's IHostFluidServices; empty when there is no fluid or the query fails.
+// The fluid's IHostFluidServices; empty when there is no fluid or the query fails (or raises).
 ServicesPtr QueryServices(CPropertyCalculator& calc);
 
-// Steps 2 and 3: LoadFluidState, LoadStreamAnalysis, and the presence check for a phase
+// Loads the phase: LoadFluidState, LoadStreamAnalysis, and the presence check for a phase
 // other than FEED. False means: return EMPTY_VALUE without a message.
 bool LoadPhase(CPropertyCalculator& calc, int32_t phase);
 
-// Step 5: fetches copies of "ComponentIDs" and "CAS_Numbers", removes the
+// Fetches copies of "ComponentIDs" and "CAS_Numbers", removes the
 // non-condensables from work's overall composition, and frees both copies.
 void StripNonCondensables(CPropertyCalculator& calc, FluidSnapshot& work, double removeNcMolePercent);
 
@@ -58,6 +58,10 @@ inline void SetBubblePointRequest(FluidSnapshot& work, double temperature_C, dou
     work.phaseFraction[0] = vapourFraction;
     work.temperature = temperature_C;
 }
+
+// Divides the n values of x by their sum, unless the sum is exactly 0 (then they stay as
+// they are): the overall composition of a mixture made up from amounts.
+void NormaliseUnlessZero(double* x, int32_t n);
 
 // True when one component of the record's overall composition is within 1e-5 of 1.
 bool IsSingleComponent(const FluidSnapshot& work);

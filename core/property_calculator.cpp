@@ -9,6 +9,7 @@
 
 #include "comrt/memory.h"
 #include "comrt/owners.h"
+#include "core/host_call.h"
 
 namespace volacor {
 
@@ -96,7 +97,7 @@ int CPropertyCalculator::LoadFluidState() {
         ResetFluidState();
         return 0;
     };
-    if (FAILED(fluid->GetFluidSnapshot(&snapshot))) return fail();
+    if (FAILED(GuardHostCall([this] { return fluid->GetFluidSnapshot(&snapshot); }))) return fail();
     const int32_t n = snapshot.componentCount;
     if (n <= 0 || !snapshot.composition[FEED]) return fail();
 
@@ -116,7 +117,7 @@ int CPropertyCalculator::LoadStreamAnalysis() {
     if (!streamAnalysis) return 0;
     if (reuseLoadedData) return 1;
     ResetStreamAnalysis();
-    if (FAILED(streamAnalysis->GetAnalysis(&analysis))) {
+    if (FAILED(GuardHostCall([this] { return streamAnalysis->GetAnalysis(&analysis); }))) {
         ResetStreamAnalysis();  // frees any block a failing host handed over
         return 0;
     }
@@ -125,7 +126,8 @@ int CPropertyCalculator::LoadStreamAnalysis() {
 
 double* CPropertyCalculator::GetComponentArray(const char* name, int copy) {
     if (!fluid || !name) return nullptr;
-    if (FAILED(fluid->GetComponentValues(name, &componentValueCount, &componentValues))) return nullptr;
+    if (FAILED(GuardHostCall([&] { return fluid->GetComponentValues(name, &componentValueCount, &componentValues); })))
+        return nullptr;
     // A short array is as good as none: nothing past what the host filled is ever read.
     if (!componentValues || componentValueCount < RequiredValueCount(name, snapshot.componentCount))
         return nullptr;
@@ -243,7 +245,7 @@ void ReportPhaseMessage(IHostFluidServices* services, const char* format, const 
         va_end(values);
     }
     messageBuffer[MESSAGE_BUFFER_SIZE - 1] = '\0';
-    if (services) services->AddMessage(messageBuffer);
+    HostAddMessage(services, messageBuffer);
 }
 
 }  // namespace volacor

@@ -3,7 +3,8 @@
 // snapshot and the analysis once per calculation (on the FEED call), builds per-phase
 // working records, strips non-condensable gases, and carries a few scalar results from
 // phase call to phase call. Nothing here throws to a caller: operations return 1 or 0,
-// or a pointer that is null on failure.
+// or a pointer that is null on failure, also when the host raises an exception
+// (core/host_call.h); what a failed load reset stays reset.
 #pragma once
 
 #include <cstdint>

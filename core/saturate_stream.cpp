@@ -4,15 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/host_call.h"
 #include "core/phase_work.h"
 #include "core/property_calculator.h"
+#include "core/units.h"
 
 namespace volacor {
 namespace {
 
-constexpr double SaturationTemperature_C = 0.5555555555555556;  // 33 °F
-constexpr double SaturationPressure_kPa = 101.325;             // 1 atm
-constexpr double BaseAmount = 100.0;                           // moles of the base stream
+constexpr double SaturationTemperature_C = units::CelsiusFromFahrenheit(33.0);
+constexpr double SaturationPressure_kPa = units::OneAtmosphere_kPa;
+constexpr double BaseAmount = 100.0;  // moles of the base stream
 constexpr double FirstTrialAmount = 1.0;
 constexpr double SecondTrialAmount = 1.1;
 constexpr double PlateauStep = 0.1;            // added while the vapour fraction stays at 0 or 1
@@ -21,14 +23,6 @@ constexpr double SmallestTrialAmount = 1e-4;   // replaces a negative secant ste
 constexpr const char* FlashFailed = "Phase: %s - %s Flash failed when saturating at 33\xB0" "F and 1 atm.";
 constexpr const char* CouldNotSaturate = "Phase: %s - %s Could not saturate stream.";
 constexpr const char* NotConverged = "Phase: %s - %s Not converged, when saturating, at %d iterations.";
-
-HRESULT HostFlash(IHostFluidServices* services, FluidSnapshot& record) noexcept {
-    try {
-        return services->Flash(&record);
-    } catch (...) {
-        return E_FAIL;
-    }
-}
 
 // The record is packed: its members are read by index, never bound to a reference.
 bool HasCompositionArrays(const FluidSnapshot& record) {
@@ -47,13 +41,8 @@ double VapourFraction(const FluidSnapshot& record) {
 void SetUpMixture(FluidSnapshot& mixture, const double* base, const double* added, double amount) {
     const int32_t n = mixture.componentCount;
     double* overall = mixture.composition[FEED];
-    double sum = 0.0;
-    for (int32_t k = 0; k < n; ++k) {
-        overall[k] = BaseAmount * base[k] + amount * added[k];
-        sum += overall[k];
-    }
-    if (sum != 0.0)
-        for (int32_t k = 0; k < n; ++k) overall[k] /= sum;
+    for (int32_t k = 0; k < n; ++k) overall[k] = BaseAmount * base[k] + amount * added[k];
+    NormaliseUnlessZero(overall, n);
     mixture.temperature = SaturationTemperature_C;
     mixture.pressure = SaturationPressure_kPa;
 }

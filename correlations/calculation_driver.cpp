@@ -3,6 +3,7 @@
 // whose results go into the client's "Phase_Values". Every host reference taken here is
 // held by a ComPtr, so it is released on every way out.
 #include "core/property_calculator.h"
+#include "core/units.h"
 #include "comrt/boundary.h"
 #include "correlations/bstr_text.h"
 #include "correlations/correlation_base.h"
@@ -16,16 +17,6 @@ using comrt::ComPtr;
 
 // Written back when the host has emptied "RVPRefTempValue": 100 °F to two places, in °C.
 constexpr double kDefaultReferenceTemperature_C = 37.78;
-
-// °R = °C × 1.8 + 32 + 459.69, added in this order; 459.69 (not 459.67) is the offset
-// the API methods' correlations were fitted with.
-constexpr double kFahrenheitPerCelsius = 1.8;
-constexpr double kFahrenheitAtZeroCelsius = 32.0;
-constexpr double kRankineAtZeroFahrenheit = 459.69;
-
-double CelsiusToRankine(double celsius) {
-    return celsius * kFahrenheitPerCelsius + kFahrenheitAtZeroCelsius + kRankineAtZeroFahrenheit;
-}
 
 // Element of "Phase_Values" that receives each phase's result; element 4 is never written.
 constexpr int32_t kElementOfPhase[PHASE_COUNT] = {
@@ -106,13 +97,16 @@ HRESULT CCorrelationBase::RunDriver(int32_t cookie, CPropertyCalculator& calcula
     material.reset();
     if (!analysis) return E_FAIL;
 
-    double referenceTemperature = EMPTY_VALUE;
-    if (!refTempVar_ || FAILED(refTempVar_->GetValue(&referenceTemperature))) return E_FAIL;
-    if (referenceTemperature == EMPTY_VALUE) {
+    double referenceTemperature_C = EMPTY_VALUE;
+    if (!refTempVar_ || FAILED(refTempVar_->GetValue(&referenceTemperature_C))) return E_FAIL;
+    if (referenceTemperature_C == EMPTY_VALUE) {
         refTempVar_->SetValue(kDefaultReferenceTemperature_C);
-        referenceTemperature = kDefaultReferenceTemperature_C;
+        referenceTemperature_C = kDefaultReferenceTemperature_C;
     }
-    if (description_.variant.handsOnRankine) referenceTemperature = CelsiusToRankine(referenceTemperature);
+    // °R for the three API methods, °C for the others.
+    const double referenceTemperatureHandedOn = description_.variant.handsOnRankine
+                                                    ? units::ApiRankineFromCelsius(referenceTemperature_C)
+                                                    : referenceTemperature_C;
 
     double removeNcMolePercent = EMPTY_VALUE;  // no default: an empty value is handed on
     if (!removeNcVar_ || FAILED(removeNcVar_->GetValue(&removeNcMolePercent))) return E_FAIL;
@@ -133,7 +127,7 @@ HRESULT CCorrelationBase::RunDriver(int32_t cookie, CPropertyCalculator& calcula
     if (!phaseValues) return S_OK;  // not a vector: nothing to write into
 
     const auto calculatePhase = [&](PhaseIndex phase) {
-        return procedure_(&calculator, phase, referenceTemperature, removeNcMolePercent, vlRatio);
+        return procedure_(&calculator, phase, referenceTemperatureHandedOn, removeNcMolePercent, vlRatio);
     };
     phaseValues->SetElement(kElementOfPhase[FEED], calculatePhase(FEED));
     calculator.reuseLoadedData = 1;

@@ -70,31 +70,41 @@ ULONG CCorrelationBase::InnerAddRef() noexcept { return ++referenceCount_; }
 ULONG CCorrelationBase::InnerRelease() noexcept {
     const ULONG left = --referenceCount_;
     if (left == 0) {
-        referenceCount_ = 1;  // a release that re-enters from the teardown must not delete again
+        // Held at 1 for the teardown: a host that takes and gives back a reference while
+        // it is let go of (a client querying the object from its own release) must not
+        // destroy the object a second time.
+        referenceCount_ = 1;
+        ReleaseHostObjects();
         delete this;
     }
     return left;
 }
 
+void CCorrelationBase::ReleaseHostObjects() noexcept {
+    // Moved out first, so the object is consistent (no clients, no variables) whatever
+    // the host does while each reference goes; and released while the object is still
+    // whole, so a callback that queries it reaches every interface it serves.
+    auto connections = std::move(connections_);
+    connections.clear();
+    vlRatioVar_.reset();
+    removeNcVar_.reset();
+    refTempVar_.reset();
+    phaseValuesVar_.reset();
+    parameterSet_.reset();
+    resultSet_.reset();
+}
+
 HRESULT CCorrelationBase::CompleteCreation(CCorrelationBase* object, const GUID& iid, void** out) noexcept {
-    if (!out) {
-        delete object;
-        return E_POINTER;
-    }
+    // The creation reference, held for the whole of creation: nothing final construction
+    // does can destroy the object, and on every way out its release destroys an object
+    // that nobody else took.
+    object->InnerAddRef();
+    const auto creation = comrt::ComPtr<IUnknown>::Attach(&object->inner_);
+    if (!out) return E_POINTER;
     *out = nullptr;
-    object->InnerAddRef();  // held at 1 so nothing done during final construction can destroy it
-    HRESULT hr = comrt::GuardBoundary([object] { return object->FinalConstruct(); });
-    if (FAILED(hr)) {
-        object->InnerRelease();
-        return hr;
-    }
-    --object->referenceCount_;  // back to 0 without destroying
-    hr = object->InnerQueryInterface(iid, out);
-    if (FAILED(hr)) {
-        object->InnerAddRef();
-        object->InnerRelease();
-    }
-    return hr;
+    const HRESULT hr = comrt::GuardBoundary([object] { return object->FinalConstruct(); });
+    if (FAILED(hr)) return hr;
+    return object->InnerQueryInterface(iid, out);
 }
 
 HRESULT CCorrelationBase::GetTypeInfoCount(uint32_t* count) {

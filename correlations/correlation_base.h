@@ -55,7 +55,7 @@ public:
     HRESULT get_Parameters(IVariableSet** parameters) override;
 
     // Runs final construction on a freshly allocated object and hands out iid. On any
-    // failure the object is destroyed and *out stays null.
+    // failure (E_POINTER for a null out) the object is destroyed and *out stays null.
     static HRESULT CompleteCreation(CCorrelationBase* object, const GUID& iid, void** out) noexcept;
 
 protected:
@@ -82,6 +82,8 @@ private:
     HRESULT InnerQueryInterface(const GUID& iid, void** out);
     ULONG InnerAddRef() noexcept;
     ULONG InnerRelease() noexcept;
+    // Lets go of every client and host variable before the object is deleted.
+    void ReleaseHostObjects() noexcept;
 
     HRESULT FinalConstruct();  // final_construction.cpp
     // Makes one parameter variable in field: named, flagged, defined, added to

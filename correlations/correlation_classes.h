@@ -1,11 +1,12 @@
 // The nine correlation classes. Each is the shared base with its own dual interface,
 // its identity and driver variant (class_descriptions.cpp) and its method's
 // CalculatePhase. Procedure() is the only place a class names its method, and it is
-// compiled only where something creates the class with it (the server's object map),
-// so a class whose method is not built yet costs nothing at link time.
+// compiled only where something creates the class with it (the server's object map):
+// tests that create the classes with procedures of their own link no method.
 #pragma once
 
 #include <new>
+#include <type_traits>
 
 #include "comrt/boundary.h"
 #include "correlations/class_descriptions.h"
@@ -159,5 +160,12 @@ private:
     CModifiedASTM(PhaseProcedure procedure, IUnknown* outer) : CCorrelationClass(procedure, outer) {}
     ~CModifiedASTM() override = default;
 };
+
+// Reference-counted objects end only through their last Release: no code outside the
+// classes can destroy one, on the stack or by delete.
+template <class... Classes>
+inline constexpr bool kOnlyReleaseDestroys = (!std::is_destructible_v<Classes> && ...);
+static_assert(kOnlyReleaseDestroys<CCorrelationBase, CAPI_5B1_1, CAPI_5B1_2, CASTM_D323_73_79, CASTM_D323_82,
+                                   CASTM_D4953_91, CASTM_D5191_91, CASTM_D6377_16, COrvan_API, CModifiedASTM>);
 
 }  // namespace volacor

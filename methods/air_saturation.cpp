@@ -3,13 +3,15 @@
 #include <cmath>
 
 #include "core/flash_procedures.h"
+#include "core/host_call.h"
 #include "core/phase_work.h"
+#include "core/units.h"
 
 namespace volacor::air_saturation {
 namespace {
 
-constexpr double SaturationTemperature_C = 0.5555555555555556;  // 33 °F
-constexpr double OneAtmosphere_kPa = 101.325;
+constexpr double SaturationTemperature_C = units::CelsiusFromFahrenheit(33.0);
+constexpr double OneAtmosphere_kPa = units::OneAtmosphere_kPa;
 constexpr double WaterSaturatedAirTarget = 0.9999;  // vapour fraction: the air holds all the water it can
 constexpr double SaturatedSampleTarget = 0.00015;   // vapour fraction: the sample holds all the air it can
 constexpr double SampleChamberVolume = 20.0;        // volume units of sample in the chamber
@@ -33,15 +35,6 @@ constexpr const char* AirFlashFailed = "Phase: %s - %s Air flash to 33\xB0" "F, 
 constexpr const char* WaterFlashFailed = "Phase: %s - %s Water flash to 33\xB0" "F, 1 atm. has failed.";
 constexpr const char* SaturatedAirFlashFailed = "Phase: %s - %s Saturated air flash to 33\xB0" "F, 1 atm. has failed.";
 constexpr const char* ChamberFlashFailed = "Phase: %s - %s Air Flash to %g\xB0" "C, %s atm. has failed.";
-
-// A host that throws is treated like one that reports a failed flash.
-HRESULT HostFlash(IHostFluidServices* services, FluidSnapshot& record) noexcept {
-    try {
-        return services->Flash(&record);
-    } catch (...) {
-        return E_FAIL;
-    }
-}
 
 HRESULT FlashAt(IHostFluidServices* services, FluidSnapshot& record, double pressure_kPa, double temperature_C) {
     record.pressure = pressure_kPa;
@@ -124,7 +117,7 @@ double Calculate(const Method& m, CPropertyCalculator& calc, int32_t phase, doub
     }
     const double tvp_kPa = tvp->pressure;
     if (IsSingleComponent(tvp.get())) {
-        host->AddMessage(SINGLE_COMPONENT_LINE);
+        HostAddMessage(host, SINGLE_COMPONENT_LINE);
         return tvp_kPa;
     }
     const double startPressure = m.startPressure(host, phaseName, calc.analysis.bpCurveRvp[phase], tvp_kPa);
@@ -212,13 +205,8 @@ double Calculate(const Method& m, CPropertyCalculator& calc, int32_t phase, doub
     }
     double* overall = mixture->composition[FEED];
     const double* airComposition = air->composition[FEED];
-    double sum = 0.0;
-    for (int32_t i = 0; i < n; ++i) {
-        overall[i] = airAmount * airComposition[i] + sampleAmount * overall[i];
-        sum += overall[i];
-    }
-    if (sum != 0.0)
-        for (int32_t i = 0; i < n; ++i) overall[i] /= sum;
+    for (int32_t i = 0; i < n; ++i) overall[i] = airAmount * airComposition[i] + sampleAmount * overall[i];
+    NormaliseUnlessZero(overall, n);
 
     double chamberPressure = EMPTY_VALUE;
     if (!IterateToRVP(&calc, mixture.get(), startPressure, sampleAmount + airAmount, temperature_C, m.name, FEED,
@@ -233,11 +221,7 @@ double Calculate(const Method& m, CPropertyCalculator& calc, int32_t phase, doub
 double CalculatePhase(const Method& method, CPropertyCalculator* calc, int32_t phase, double temperature_C,
                       double removeNcMolePercent) {
     if (!calc) return EMPTY_VALUE;
-    try {
-        return Calculate(method, *calc, phase, temperature_C, removeNcMolePercent);
-    } catch (...) {
-        return EMPTY_VALUE;
-    }
+    return Calculate(method, *calc, phase, temperature_C, removeNcMolePercent);
 }
 
 double GaugeStartPressure(IHostFluidServices* /*services*/, const char* /*phaseName*/, double bpCurveRvp_kPa,

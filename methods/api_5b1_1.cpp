@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/host_call.h"
 #include "core/phase_work.h"
 #include "methods/api_5b1_1_companion.h"
 #include "methods/api_common.h"
@@ -13,8 +14,8 @@ namespace volacor::api_5b1_1 {
 namespace {
 
 // The correlation's range of temperature: 0 to 120 °F.
-constexpr double T_MIN_R = 459.69;
-constexpr double T_MAX_R = 579.69;
+constexpr double T_MIN_R = units::ApiRankineFromFahrenheit(0.0);
+constexpr double T_MAX_R = units::ApiRankineFromFahrenheit(120.0);
 // Its ranges of TVP and RVP, psia, and of the ASTM 10 % slope, °F per vol %.
 constexpr double TVP_MIN = 0.2, TVP_MAX = 24.0;
 constexpr double RVP_MIN = 0.0, RVP_MAX = 20.0;
@@ -44,16 +45,14 @@ constexpr const char* RVP_RANGE = "Phase: %s - API 5B1.1 Outside applicable RVP 
 constexpr api::TvpInputRules INPUT_RULES = {T_MIN_R, T_MAX_R, TVP_MIN, TVP_MAX,
                                             TEMPERATURE_RANGE, NO_BP_RVP, REQUIRES_TVP, TVP_RANGE};
 
-double CelsiusToFahrenheit(double t_C) { return t_C * 1.8 + 32.0; }
-
 // Square root of the ASTM 10 % slope of a distillation curve (°C). A missing curve or
 // point gives 0.0 without a message; a slope outside 0 to 4 is reported and its root
 // handed on as it is (NaN for a negative slope).
 double SlopeRoot(const double* curve_C, IHostFluidServices* out, const char* phaseName) {
     if (!curve_C || curve_C[CURVE_POINT_10] == EMPTY_VALUE || curve_C[CURVE_POINT_20] == EMPTY_VALUE) return 0.0;
-    const double slope =
-        (CelsiusToFahrenheit(curve_C[CURVE_POINT_20]) - CelsiusToFahrenheit(curve_C[CURVE_POINT_10])) /
-        CURVE_SPAN_VOL_PERCENT;
+    const double slope = (units::FahrenheitFromCelsius(curve_C[CURVE_POINT_20]) -
+                          units::FahrenheitFromCelsius(curve_C[CURVE_POINT_10])) /
+                         CURVE_SPAN_VOL_PERCENT;
     if (slope > SLOPE_MAX || slope < SLOPE_MIN) ReportPhaseMessage(out, SLOPE_RANGE, phaseName, slope);
     return std::pow(slope, 0.5);
 }
@@ -81,7 +80,7 @@ double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double reference
     std::memset(messageBuffer, 0, MESSAGE_BUFFER_SIZE);
     if (CallCompanion_API_5B1_1(tvpPsia, &rvpPsia, sqrtSlope, T, messageBuffer, phaseName)) {
         messageBuffer[MESSAGE_BUFFER_SIZE - 1] = '\0';
-        if (messageBuffer[0] != '\0') out->AddMessage(messageBuffer);
+        if (messageBuffer[0] != '\0') HostAddMessage(out, messageBuffer);
     } else {
         // The start estimate is no result of the correlation; say so rather than pass it off as one.
         ReportPhaseMessage(out, COMPANION_NOT_FOUND, phaseName);
@@ -89,7 +88,7 @@ double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double reference
 
     if (!api::IsHostValue(rvpPsia)) return EMPTY_VALUE;
     if (rvpPsia < RVP_MIN || rvpPsia > RVP_MAX) ReportPhaseMessage(out, RVP_RANGE, phaseName);
-    return rvpPsia * api::KPA_PER_PSI;
+    return units::KiloPascalFromApiPsi(rvpPsia);
 }
 
 }  // namespace volacor::api_5b1_1

@@ -25,8 +25,8 @@ constexpr double C7 = 0.00451316;
 constexpr double EXPONENT_LIMIT = 230.3;
 
 // The equation's range of temperature: 0 to 140 °F.
-constexpr double T_MIN_R = 459.69;
-constexpr double T_MAX_R = 599.69;
+constexpr double T_MIN_R = units::ApiRankineFromFahrenheit(0.0);
+constexpr double T_MAX_R = units::ApiRankineFromFahrenheit(140.0);
 // Its ranges of TVP and RVP, psia.
 constexpr double TVP_MIN = 0.0, TVP_MAX = 25.0;
 constexpr double RVP_MIN = 2.0, RVP_MAX = 15.0;
@@ -133,7 +133,7 @@ double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double reference
         return EMPTY_VALUE;
     }
     if (R < RVP_MIN || R > RVP_MAX) ReportPhaseMessage(out, RVP_RANGE, phaseName);
-    return R * api::KPA_PER_PSI;
+    return units::KiloPascalFromApiPsi(R);
 }
 
 }  // namespace volacor::api_5b1_2

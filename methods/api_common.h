@@ -4,19 +4,13 @@
 
 #include <cmath>
 
+#include "core/host_call.h"
 #include "core/phase_work.h"
 #include "core/property_calculator.h"
+#include "core/units.h"
 #include "host/fluid.h"
 
 namespace volacor::api {
-
-// The API methods convert with these factors, not the exact ones (6.894757 kPa per psi,
-// 459.67 °R at 0 °F): their published results were computed with them.
-inline constexpr double KPA_PER_PSI = 6.8943;
-inline constexpr double RANKINE_AT_0_F = 459.69;
-
-// °R as the driver hands it, back to °C for the host.
-inline double RankineToCelsius(double temperature_R) { return (temperature_R - RANKINE_AT_0_F - 32.0) / 1.8; }
 
 // A value the host really calculated: neither EMPTY_VALUE nor a NaN or infinity, which
 // would otherwise pass every range check and come back as a result.
@@ -28,14 +22,15 @@ inline bool IsHostValue(double value) { return value != EMPTY_VALUE && std::isfi
 // composition is never handed to the host.
 inline void StoreBubblePointTvp(CPropertyCalculator& calc, IHostFluidServices& services, FluidSnapshot& work) {
     if (!work.composition[FEED]) return;
-    if (SUCCEEDED(services.Flash(&work)) && IsHostValue(work.pressure)) calc.tvpPsia = work.pressure / KPA_PER_PSI;
+    if (SUCCEEDED(HostFlash(&services, work)) && IsHostValue(work.pressure))
+        calc.tvpPsia = units::ApiPsiFromKiloPascal(work.pressure);
 }
 
 // Stores the boiling-point-curves utility's RVP of phase (kPa) as calc.bpRvpPsia when
 // it calculated one; otherwise bpRvpPsia carries over as tvpPsia does.
 inline void StoreBpCurveRvp(CPropertyCalculator& calc, int32_t phase) {
     const double rvp_kPa = calc.analysis.bpCurveRvp[phase];
-    if (IsHostValue(rvp_kPa)) calc.bpRvpPsia = rvp_kPa / KPA_PER_PSI;
+    if (IsHostValue(rvp_kPa)) calc.bpRvpPsia = units::ApiPsiFromKiloPascal(rvp_kPa);
 }
 
 // The ranges and message lines by which API 5B1.1 and API 5B1.2 differ in their
@@ -61,7 +56,7 @@ inline bool GatherTvpInputs(CPropertyCalculator& calc, IHostFluidServices& out, 
         ReportPhaseMessage(&out, rules.temperatureRange, phaseName);
 
     WorkingRecord work(calc.PreparePhaseWork(calc.snapshot, phase));
-    SetBubblePointRequest(work.get(), RankineToCelsius(temperature_R));
+    SetBubblePointRequest(work.get(), units::CelsiusFromApiRankine(temperature_R));
     StripNonCondensables(calc, work.get(), removeNcMolePercent);
     StoreBubblePointTvp(calc, out, work.get());
     StoreBpCurveRvp(calc, phase);

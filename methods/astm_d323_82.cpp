@@ -1,5 +1,6 @@
 // ASTM D323-82: the wet Reid test. The sample is saturated with air that is itself
 // saturated with water; the result is the chamber pressure less 1 atm.
+#include "core/units.h"
 #include "methods/air_saturation.h"
 #include "methods/methods.h"
 
@@ -10,7 +11,7 @@ constexpr air_saturation::Method Method{
     .name = "ASTM D323-82",
     .waterSaturatedAir = true,
     .componentArraysFirst = false,
-    .airChamberPressure_kPa = 101.325,  // 1 atm
+    .airChamberPressure_kPa = units::OneAtmosphere_kPa,
     .airChamberPressureText = "1",
     .startPressure = &air_saturation::GaugeStartPressure,
     .result = &air_saturation::GaugeResult,

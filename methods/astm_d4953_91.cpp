@@ -1,5 +1,6 @@
 // ASTM D4953-91: the dry variant of the Reid test. The sample is saturated with dry air;
 // the result is the chamber pressure less 1 atm.
+#include "core/units.h"
 #include "methods/air_saturation.h"
 #include "methods/methods.h"
 
@@ -10,7 +11,7 @@ constexpr air_saturation::Method Method{
     .name = "ASTM D4953-91",
     .waterSaturatedAir = false,
     .componentArraysFirst = false,
-    .airChamberPressure_kPa = 101.325,  // 1 atm
+    .airChamberPressure_kPa = units::OneAtmosphere_kPa,
     .airChamberPressureText = "1",
     .startPressure = &air_saturation::GaugeStartPressure,
     .result = &air_saturation::GaugeResult,

@@ -1,6 +1,7 @@
 // ASTM D5191-91: the sample, saturated with dry air, expands into a chamber of air at
 // 0.01 atm; the total chamber pressure P is reported as 0.965 P - 3.78 kPa.
 #include "core/property_calculator.h"
+#include "core/units.h"
 #include "methods/air_saturation.h"
 #include "methods/methods.h"
 
@@ -30,7 +31,7 @@ constexpr air_saturation::Method Method{
     .name = MethodName,
     .waterSaturatedAir = false,
     .componentArraysFirst = true,
-    .airChamberPressure_kPa = 1.01325,  // 0.01 atm
+    .airChamberPressure_kPa = 0.01 * units::OneAtmosphere_kPa,
     .airChamberPressureText = "0.01",
     .startPressure = &StartPressure,
     .result = &Result,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <span>
 
+#include "core/host_call.h"
 #include "core/phase_work.h"
 #include "methods/methods.h"
 
@@ -54,7 +55,7 @@ bool FlashBubblePoint(IHostFluidServices* services, FluidSnapshot& w, double tem
     SetBubblePointRequest(w, temperature_C, vapourFraction);
     for (int32_t p = 1; p < PHASE_COUNT_NO_FEED; ++p) w.phaseFraction[p] = EMPTY_VALUE;
     ClearPhaseData(w);
-    return SUCCEEDED(services->Flash(&w));
+    return SUCCEEDED(HostFlash(services, w));
 }
 
 bool FlashAtPressure(IHostFluidServices* services, FluidSnapshot& w, double pressure_kPa) {
@@ -62,7 +63,7 @@ bool FlashAtPressure(IHostFluidServices* services, FluidSnapshot& w, double pres
     for (int32_t p = 0; p < PHASE_COUNT_NO_FEED; ++p) w.phaseFraction[p] = EMPTY_VALUE;
     w.temperature = k100F_C;
     ClearPhaseData(w);
-    return SUCCEEDED(services->Flash(&w));
+    return SUCCEEDED(HostFlash(services, w));
 }
 
 // Liquid volume fraction of a pressure flash; false when either volume is missing.

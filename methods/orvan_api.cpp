@@ -32,7 +32,7 @@ constexpr const char* RVP_RANGE = "Phase: %s - Orvan API Outside applicable RVP 
 }  // namespace
 
 double RvpFromTvp(double tvpPsia) {
-    const double x = tvpPsia * api::KPA_PER_PSI * PSI_PER_KPA;
+    const double x = units::KiloPascalFromApiPsi(tvpPsia) * PSI_PER_KPA;
     const double L = std::log(x);
     double y;
     if (x > HIGH_PIECE_START) {
@@ -45,7 +45,7 @@ double RvpFromTvp(double tvpPsia) {
     }
     const double pressure_Pa = std::exp(y) * PA_PER_PSI;
     if (!(pressure_Pa <= PRESSURE_LIMIT_PA)) return EMPTY_VALUE;
-    return pressure_Pa / 1000.0 / api::KPA_PER_PSI;
+    return units::ApiPsiFromKiloPascal(pressure_Pa / 1000.0);
 }
 
 double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double referenceTemperature_R,
@@ -57,7 +57,7 @@ double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double reference
     if (!LoadPhase(*calc, phase)) return EMPTY_VALUE;
 
     WorkingRecord work(calc->PreparePhaseWork(calc->snapshot, phase));
-    SetBubblePointRequest(work.get(), api::RankineToCelsius(referenceTemperature_R));
+    SetBubblePointRequest(work.get(), units::CelsiusFromApiRankine(referenceTemperature_R));
     StripNonCondensables(*calc, work.get(), removeNcMolePercent);
     api::StoreBubblePointTvp(*calc, *services.get(), work.get());
 
@@ -71,7 +71,7 @@ double CalculatePhase(CPropertyCalculator* calc, int32_t phase, double reference
     const double rvpPsia = RvpFromTvp(tvpPsia);
     if (rvpPsia == EMPTY_VALUE) return EMPTY_VALUE;
     if (rvpPsia < 0.0 || rvpPsia > 20.0) ReportPhaseMessage(services.get(), RVP_RANGE, phaseName);
-    return rvpPsia * api::KPA_PER_PSI;
+    return units::KiloPascalFromApiPsi(rvpPsia);
 }
 
 }  // namespace volacor::orvan_api

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/flash_procedures.h"
+#include "core/host_call.h"
 #include "core/phase_work.h"
 
 namespace volacor {
@@ -44,7 +45,7 @@ double VolumeOf(CPropertyCalculator* calc, const FluidSnapshot& record, double a
 
 bool IsUsable(double volume) { return volume != 0.0 && volume != EMPTY_VALUE; }
 
-bool Flash(IHostFluidServices* services, FluidSnapshot& record) { return SUCCEEDED(services->Flash(&record)); }
+bool Flash(IHostFluidServices* services, FluidSnapshot& record) { return SUCCEEDED(HostFlash(services, record)); }
 
 // A request for a flash at temperature and pressure (or vapour fraction) that clears the
 // phase data a previous flash left behind.
@@ -89,7 +90,7 @@ SecantOutcome SecantSearch(CPropertyCalculator* calc, int32_t phase, double temp
     }
     const double tvp_kPa = tvpRecord->pressure;
     if (IsSingleComponent(tvpRecord.get())) {
-        svc->AddMessage(SINGLE_COMPONENT_LINE);
+        HostAddMessage(svc, SINGLE_COMPONENT_LINE);
         return {false, tvp_kPa};
     }
     tvpRecord.Free();
@@ -240,7 +241,7 @@ double BisectToVolumeRatio(CPropertyCalculator* calc, int32_t phase, double temp
     if (!FlashBubblePoint(calc, svc, record, phase, temperature_C, removeNcMolePercent)) return EMPTY_VALUE;
     double pHigh = record->pressure;
     if (IsSingleComponent(record.get())) {
-        svc->AddMessage(SINGLE_COMPONENT_LINE);
+        HostAddMessage(svc, SINGLE_COMPONENT_LINE);
         return pHigh;
     }
 

@@ -10,6 +10,6 @@ for f in lib/libvolacor.so lib/libcomrt.so lib/libvarhost2.so bin/libapi5b11comp
       *.so) nm -D --defined-only "$dir/$f" | awk '$2=="T"{print "      " $3}' | grep -E '^ *(Dll|Co|Sys|pc_)' || true ;;
     esac
   else
-    echo "  $f (not built yet)"
+    echo "  $f (not in this build)"
   fi
 done

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <type_traits>
 
 #include "comrt/unknown.h"
 
@@ -33,5 +34,8 @@ private:
     const InstanceCreator creator_;
     std::atomic<ULONG> referenceCount_{1};
 };
+
+// Only the last Release destroys a class object.
+static_assert(!std::is_destructible_v<CClassFactory>);
 
 }  // namespace volacor

@@ -1,13 +1,6 @@
 // The nine correlation classes the library serves, one line each, in the order the
-// library registers them, each with the id of its registration script.
-//
-// To serve a class once its method's CalculatePhase is committed, replace its line
-//     ObjectMapEntry::NotBuilt<CXxx>(),  // method not built yet
-// by
-//     ObjectMapEntry::For<CXxx>(script resource id),
-// Nothing else changes: For<> is the only place the class names its method, so a line
-// left as NotBuilt never needs that method at link time and answers
-// CLASS_E_CLASSNOTAVAILABLE.
+// library registers them, each with the id of its registration script. For<> is the only
+// place a class names its method.
 #include "server/object_map.h"
 
 #include "correlations/correlation_classes.h"

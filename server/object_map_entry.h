@@ -12,7 +12,7 @@ namespace volacor {
 
 struct ObjectMapEntry {
     const ClassDescription* description;
-    InstanceCreator createInstance;  // null: the class is not served yet
+    InstanceCreator createInstance;  // null answers CLASS_E_CLASSNOTAVAILABLE
     uint32_t registrationScript = 0;  // REGISTRY resource id; 0: nothing to register
     std::atomic<CClassFactory*> classObject{nullptr};
 
@@ -27,12 +27,6 @@ struct ObjectMapEntry {
     static constexpr ObjectMapEntry With(InstanceCreator creator) noexcept {
         return ObjectMapEntry{&C::Description(), creator};
     }
-    // The class C keeps its place in the map but answers CLASS_E_CLASSNOTAVAILABLE.
-    template <class C>
-    static constexpr ObjectMapEntry NotBuilt() noexcept {
-        return ObjectMapEntry{&C::Description(), nullptr};
-    }
-
 private:
     template <class C>
     static HRESULT CreateWithOwnMethod(IUnknown* outer, const GUID& iid, void** out) {

@@ -32,7 +32,8 @@ std::unique_ptr<ScriptedFluid> ScriptedFluid::Make(std::initializer_list<HostCom
     return std::make_unique<ScriptedFluid>(std::vector<HostComponent>(components));
 }
 
-ScriptedFluid::ScriptedFluid(std::vector<HostComponent> components) : components_(std::move(components)) {
+ScriptedFluid::ScriptedFluid(std::vector<HostComponent> components)
+    : CountingFake(IID_IHostFluid), components_(std::move(components)) {
     const size_t n = components_.size();
     std::vector<double> even(n, n ? 1.0 / static_cast<double>(n) : 0.0);
     for (auto& composition : composition_) composition = even;
@@ -49,8 +50,8 @@ ScriptedFluid::ScriptedFluid(std::vector<HostComponent> components) : components
 }
 
 ScriptedFluid::~ScriptedFluid() {
-    if (references_ != 1)
-        ADD_FAILURE() << "scripted fluid destroyed with " << references_
+    if (liveReferences() != 1)
+        ADD_FAILURE() << "scripted fluid destroyed with " << liveReferences()
                       << " references held; the test's own is the only one expected";
 }
 
@@ -178,40 +179,41 @@ ScriptedFluid::FlashHandler ScriptedFluid::Fail(HRESULT status) {
     return [status](FluidSnapshot&) { return status; };
 }
 
-// --- IUnknown -------------------------------------------------------------------------
+ScriptedFluid& ScriptedFluid::ThrowAt(const std::string& call, int occurrence) {
+    disruptions_[call].push_back({occurrence, true, E_FAIL});
+    return *this;
+}
 
-HRESULT ScriptedFluid::QueryInterface(const GUID& iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IHostFluidServices) {
-        ++calls.servicesQueries;
-        if (refuseServices_) return E_NOINTERFACE;
-        *out = static_cast<IHostFluidServices*>(this);
-    } else if (iid == IID_IUnknown || iid == IID_IHostFluid) {
-        *out = static_cast<IHostFluid*>(this);
-    } else if (iid == IID_IHostStreamAnalysis) {
-        *out = static_cast<IHostStreamAnalysis*>(this);
-    } else {
-        return E_NOINTERFACE;
+ScriptedFluid& ScriptedFluid::FailAt(const std::string& call, int occurrence, HRESULT status) {
+    disruptions_[call].push_back({occurrence, false, status});
+    return *this;
+}
+
+int ScriptedFluid::CallsOf(const std::string& call) const {
+    const auto found = callsByName_.find(call);
+    return found == callsByName_.end() ? 0 : found->second;
+}
+
+HRESULT ScriptedFluid::Disruption(const std::string& call) {
+    const int invocation = ++callsByName_[call];
+    const auto found = disruptions_.find(call);
+    if (found == disruptions_.end()) return S_OK;
+    for (const Disrupt& d : found->second) {
+        if (d.occurrence != 0 && d.occurrence != invocation) continue;
+        if (d.raises) throw ScriptedHostException(call + " raised, as scripted");
+        return d.status;
     }
-    AddRef();
     return S_OK;
 }
 
-ULONG ScriptedFluid::AddRef() {
-    ++addRefs_;
-    return ++references_;
-}
+// --- IUnknown -------------------------------------------------------------------------
 
-ULONG ScriptedFluid::Release() {
-    ++releases_;
-    // The test owns the object: it is never deleted here, so an extra Release is
-    // recorded instead of freeing memory a test still reads.
-    if (references_ == 0) {
-        overReleased_ = true;
-        return 0;
-    }
-    return --references_;
+void* ScriptedFluid::ServeOther(const GUID& iid) {
+    if (iid == IID_IHostStreamAnalysis) return static_cast<IHostStreamAnalysis*>(this);
+    if (!(iid == IID_IHostFluidServices)) return nullptr;
+    ++calls.servicesQueries;
+    if (FAILED(Disruption(ServicesQueryCall)) || refuseServices_) return nullptr;
+    return static_cast<IHostFluidServices*>(this);
 }
 
 // --- IHostFluid -------------------------------------------------------------------------
@@ -219,6 +221,7 @@ ULONG ScriptedFluid::Release() {
 HRESULT ScriptedFluid::GetComponentValues(const char* name, int32_t* count, double** values) {
     if (!name || !count || !values) return E_POINTER;
     ++calls.componentValues[name];
+    if (const HRESULT disrupted = Disruption(ComponentValuesCall(name)); FAILED(disrupted)) return disrupted;
     auto found = arrays_.find(name);
     if (found == arrays_.end() || !found->second.known) return E_INVALIDARG;
     const NamedArray& array = found->second;
@@ -239,6 +242,7 @@ HRESULT ScriptedFluid::GetComponentValues(const char* name, int32_t* count, doub
 HRESULT ScriptedFluid::GetFluidSnapshot(FluidSnapshot* snapshot) {
     if (!snapshot) return E_POINTER;
     ++calls.fluidSnapshot;
+    if (const HRESULT disrupted = Disruption("GetFluidSnapshot"); FAILED(disrupted)) return disrupted;
     for (int32_t p = 0; p < PHASE_COUNT; ++p)
         if (snapshot->composition[p])
             ADD_FAILURE() << "GetFluidSnapshot was handed a record that still holds composition arrays; they leak";
@@ -270,6 +274,7 @@ HRESULT ScriptedFluid::Refresh() { return S_OK; }
 HRESULT ScriptedFluid::GetAnalysis(StreamAnalysis* analysis) {
     if (!analysis) return E_POINTER;
     ++calls.analysis;
+    if (const HRESULT disrupted = Disruption("GetAnalysis"); FAILED(disrupted)) return disrupted;
     for (int32_t p = 0; p < PHASE_COUNT; ++p)
         if (analysis->curveData[p] || analysis->distillationCurve[p])
             ADD_FAILURE() << "GetAnalysis was handed a record that still holds blocks; they leak";
@@ -326,6 +331,7 @@ HRESULT ScriptedFluid::Flash(FluidSnapshot* fluid) {
     if (fluid->composition[FEED] && fluid->componentCount > 0)
         request.feed.assign(fluid->composition[FEED], fluid->composition[FEED] + fluid->componentCount);
     flashRequests.push_back(std::move(request));
+    if (const HRESULT disrupted = Disruption("Flash"); FAILED(disrupted)) return lastFlashStatus_ = disrupted;
     // A host cannot flash a record without an overall composition.
     if (!fluid->composition[FEED] || fluid->componentCount <= 0) return lastFlashStatus_ = E_INVALIDARG;
 
@@ -339,6 +345,8 @@ HRESULT ScriptedFluid::Flash(FluidSnapshot* fluid) {
 }
 
 HRESULT ScriptedFluid::AddMessage(const char* text) {
+    // A raising or failing message output shows nothing: the line is not recorded.
+    if (const HRESULT disrupted = Disruption("AddMessage"); FAILED(disrupted)) return disrupted;
     messages.emplace_back(text ? text : "");
     return S_OK;
 }

@@ -2,8 +2,9 @@
 // IHostFluidServices, whose snapshot, named arrays, analysis and flashes a test sets, and
 // which records what the library asked of it. Everything it hands out comes from task
 // memory, so comrt_TaskMemOutstanding() shows whether the library freed it; it counts
-// references, so liveReferences() == 1 (the test's own) shows that every reference the
-// library took was released.
+// references with the runtime's counting fake, so liveReferences() == 1 (the test's own)
+// shows that every reference the library took was released. Any host call can be told
+// to raise an exception instead of answering (ThrowAt), or to fail (FailAt).
 //
 // Example:
 //
@@ -34,9 +35,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "comrt/testing/counting_fake.h"
 #include "host/fluid.h"
 #include "host/phase.h"
 #include "testsupport/host_components.h"
@@ -70,7 +73,22 @@ struct CallCounts {
     std::map<std::string, int> componentValues;   // GetComponentValues, by name
 };
 
-class ScriptedFluid final : public IHostFluid, public IHostStreamAnalysis, public IHostFluidServices {
+// The host calls a scripted fluid can be told to disrupt, by these names:
+//   "GetFluidSnapshot", "GetAnalysis", "Flash", "AddMessage",
+//   "QueryInterface(IHostFluidServices)", and "GetComponentValues(<array name>)", e.g.
+//   "GetComponentValues(MolarFlow)".
+inline std::string ComponentValuesCall(const std::string& arrayName) { return "GetComponentValues(" + arrayName + ")"; }
+inline constexpr const char* ServicesQueryCall = "QueryInterface(IHostFluidServices)";
+
+// What a disrupted host call raises.
+class ScriptedHostException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ScriptedFluid final : public comrt::testing::CountingFake<IHostFluid>,
+                            public IHostStreamAnalysis,
+                            public IHostFluidServices {
 public:
     using FlashHandler = std::function<HRESULT(FluidSnapshot&)>;
 
@@ -119,20 +137,28 @@ public:
     // QueryInterface for IHostFluidServices answers E_NOINTERFACE.
     ScriptedFluid& RefuseServices();
 
+    // --- Disruptions of any named host call (names above). occurrence counts that call's
+    // invocations from 1; 0 disrupts every one. A disrupted call raises (or returns
+    // status) before it changes anything, so a raising call and a failing one leave the
+    // library the same record to deal with.
+    ScriptedFluid& ThrowAt(const std::string& call, int occurrence = 0);
+    ScriptedFluid& FailAt(const std::string& call, int occurrence = 0, HRESULT status = E_FAIL);
+    // How often each named call was made (disrupted ones included).
+    int CallsOf(const std::string& call) const;
+
     // --- What the library did.
     std::vector<std::string> messages;          // every AddMessage text, raw bytes
     std::vector<FlashRequest> flashRequests;    // every Flash, in order
     CallCounts calls;
-    ULONG liveReferences() const { return references_; }
-    int addRefCalls() const { return addRefs_; }
-    int releaseCalls() const { return releases_; }
-    // Release called with no reference left.
-    bool overReleased() const { return overReleased_; }
+    // The test's own reference and those the library holds.
+    int64_t liveReferences() const { return 1 + References(); }
+    // More released than the library took.
+    bool overReleased() const { return References() < 0; }
 
-    // IUnknown, shared by the three interfaces.
-    HRESULT QueryInterface(const GUID& iid, void** out) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    // IUnknown, shared by the three interfaces: the counting fake's.
+    HRESULT QueryInterface(const GUID& iid, void** out) override { return CountingFake::QueryInterface(iid, out); }
+    ULONG AddRef() override { return CountingFake::AddRef(); }
+    ULONG Release() override { return CountingFake::Release(); }
     // IHostFluid
     HRESULT GetComponentValues(const char* name, int32_t* count, double** values) override;
     HRESULT GetFluidSnapshot(FluidSnapshot* snapshot) override;
@@ -149,6 +175,16 @@ public:
     HRESULT AddMessage(const char* text) override;
 
 private:
+    void* ServeOther(const GUID& iid) override;
+    // Counts the call and carries out a disruption set for this invocation: raises, or
+    // gives the status to return (S_OK when the call is to answer as scripted).
+    HRESULT Disruption(const std::string& call);
+
+    struct Disrupt {
+        int occurrence;  // 0: every invocation
+        bool raises;
+        HRESULT status;
+    };
     struct NamedArray {
         std::vector<double> values;
         HRESULT status = S_OK;
@@ -171,11 +207,8 @@ private:
     bool refuseServices_ = false;
     int64_t flashCount_ = 0;
     HRESULT lastFlashStatus_ = S_OK;
-
-    ULONG references_ = 1;
-    int addRefs_ = 0;
-    int releases_ = 0;
-    bool overReleased_ = false;
+    std::map<std::string, std::vector<Disrupt>> disruptions_;
+    std::map<std::string, int> callsByName_;
 };
 
 }  // namespace volacor::testsupport

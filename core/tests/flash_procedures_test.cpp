@@ -1,6 +1,7 @@
 // PhaseVolume and IterateToRVP.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,27 @@ TEST_F(IterateToRvpTest, FiftyFlashesAreTheLimitEvenWhenTheLastOneMeetsTheTolera
         EXPECT_EQ(f.flashRequests.size(), 50u);
         EXPECT_EQ(f.messages, std::vector<std::string>{notConverged});
     }
+}
+
+// Volumes that barely change make the secant steep: each trial lies about 1e12 times
+// further out, so without a guard the pressure overflows within the iteration limit and
+// the host is asked to flash at an infinite, then undefined, pressure. The search must
+// end NotConverged with every trial, and the mixture's last one, finite and positive.
+TEST_F(IterateToRvpTest, ASearchThatRunsOutOfIterationsKeepsFiniteTrials) {
+    int flash = 0;
+    fluid->OnFlash([&flash](FluidSnapshot& r) {
+        // 2 moles: 101 units at the start, each later trial 1e-12 units closer to 100.
+        return Volume(50.5 - 0.5e-12 * flash++)(r);
+    });
+    EXPECT_EQ(Iterate(100.0), 0);
+    EXPECT_EQ(pressureOut, -1.0);
+    const std::vector<double> p = TrialPressures();
+    ASSERT_EQ(p.size(), 50u);
+    for (size_t i = 0; i < p.size(); ++i)
+        EXPECT_TRUE(std::isfinite(p[i]) && p[i] > 0.0) << "trial " << i + 1 << " at " << p[i] << " kPa";
+    EXPECT_TRUE(std::isfinite(mixture.pressure) && mixture.pressure > 0.0);
+    const std::string notConverged = "Phase: FEED - ASTM D4953-91 Not converged, iterating to RVP, at 50 iterations.";
+    EXPECT_EQ(fluid->messages, std::vector<std::string>{notConverged});
 }
 
 TEST_F(IterateToRvpTest, AStartThatAlreadyFillsTheChamberIsTheResultAfterOneFlash) {

@@ -118,6 +118,10 @@ TEST_F(LoadFluidStateTest, FailedLoadsLeaveAResetCalculator) {
         {"count above the arrays", [](ScriptedFluid& f) { f.ComponentCount(5); }},
         {"molar flow fails", [](ScriptedFluid& f) { f.FailArray("MolarFlow"); }},
         {"molar flow empty", [](ScriptedFluid& f) { f.ShortenArray("MolarFlow", 0); }},
+        // A host that raises counts as one that failed, at each of its three calls.
+        {"snapshot raises", [](ScriptedFluid& f) { f.ThrowAt("GetFluidSnapshot"); }},
+        {"molecular weights raise", [](ScriptedFluid& f) { f.ThrowAt(ComponentValuesCall("Molecular Weight")); }},
+        {"molar flow raises", [](ScriptedFluid& f) { f.ThrowAt(ComponentValuesCall("MolarFlow")); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -145,6 +149,10 @@ TEST_F(LoadFluidStateTest, StreamAnalysisLoadsAndFailsClean) {
     EXPECT_EQ(Value(calc->analysis.distillationCurve[VAP]), nullptr);
 
     fluid.FailAnalysis(E_FAIL);
+    EXPECT_EQ(calc->LoadStreamAnalysis(), 0);
+    EXPECT_TRUE(IsZero(&calc->analysis, sizeof calc->analysis));
+
+    fluid.FailAnalysis(S_OK).ThrowAt("GetAnalysis");
     EXPECT_EQ(calc->LoadStreamAnalysis(), 0);
     EXPECT_TRUE(IsZero(&calc->analysis, sizeof calc->analysis));
 }
@@ -191,6 +199,9 @@ TEST_F(ComponentArrayTest, MissingShortOrFailingArraysGiveNull) {
     }
     // One value is all "MolarFlow" needs.
     EXPECT_NE(calc->GetComponentArray("MolarFlow", 0), nullptr);
+    // A host that raises hands out nothing.
+    fluid.ThrowAt(ComponentValuesCall("MolarFlow"));
+    for (int copy : {0, 1}) EXPECT_EQ(calc->GetComponentArray("MolarFlow", copy), nullptr);
 }
 
 class PreparePhaseWorkTest : public CalculatorTest {};
@@ -302,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
         RemovalCase{"everything removed: composition kept as it came", kIds, kCas, {0.01, 0.0, 0.02, 0.03}, 5.0,
                     {0.01, 0.0, 0.02, 0.03}},
         RemovalCase{"all-zero composition stays zero, no division", kIds, kCas, {0, 0, 0, 0}, 5.0, {0, 0, 0, 0}}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
+    [](const auto& param) { return "Case" + std::to_string(param.index); });
 
 class CalculatorLifetimeTest : public CalculatorTest {};
 

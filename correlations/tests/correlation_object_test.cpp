@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "comrt/testing/counting_fake.h"
 #include "correlation_fixture.h"
 #include "testsupport/varhost/correlation_fakes.h"
 
@@ -189,20 +190,16 @@ TEST_F(CorrelationObjectTest, ParametersComeWithAReferenceForTheCaller) {
 }
 
 // An outer object that owns the correlation object as its inner part.
-class Outer final : public IUnknown {
+// Its own identity and count come from the runtime's counting fake; every other
+// interface is the inner object's.
+class Outer final : public comrt::testing::CountingFake<IUnknown> {
 public:
+    Outer() : CountingFake(IID_IUnknown) {}
     IUnknown* inner = nullptr;
-    ULONG references = 1;
     HRESULT QueryInterface(const GUID& iid, void** out) override {
-        if (iid == IID_IUnknown) {
-            AddRef();
-            *out = static_cast<IUnknown*>(this);
-            return S_OK;
-        }
-        return inner ? inner->QueryInterface(iid, out) : E_NOINTERFACE;
+        if (iid == IID_IUnknown || !inner) return CountingFake::QueryInterface(iid, out);
+        return inner->QueryInterface(iid, out);
     }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override { return --references; }
 };
 
 TEST_F(CorrelationObjectTest, AggregatedObjectDelegatesToItsOuter) {
@@ -219,13 +216,13 @@ TEST_F(CorrelationObjectTest, AggregatedObjectDelegatesToItsOuter) {
     {
         ComPtr<ICorrelation> correlation;
         ASSERT_EQ(outer.QueryInterface(IID_ICorrelation, correlation.put_void()), S_OK);
-        EXPECT_EQ(outer.references, 2u) << "the inner object's interfaces count on the outer";
+        EXPECT_EQ(outer.References(), 1) << "the inner object's interfaces count on the outer";
         ComPtr<IUnknown> identity;
         ASSERT_EQ(correlation->QueryInterface(IID_IUnknown, identity.put_void()), S_OK);
         EXPECT_EQ(identity.get(), static_cast<IUnknown*>(&outer)) << "identity is the outer's";
-        EXPECT_EQ(outer.references, 3u);
+        EXPECT_EQ(outer.References(), 2);
     }
-    EXPECT_EQ(outer.references, 1u);
+    EXPECT_TRUE(outer.AllReleased());
     EXPECT_EQ(outer.inner->Release(), 0u);
     outer.inner = nullptr;
     EXPECT_EQ(ModuleLockCount(), locksAtStart);

@@ -233,9 +233,10 @@ TEST_F(DriverEarlyEndTest, EachEarlyEndGivesItsStatusAndReleasesEverything) {
     const auto fail = [](const char* operation, int32_t successesFirst) {
         return [=](DriverEarlyEndTest& t) { t.varhost.FailOperation(operation, successesFirst, E_FAIL); };
     };
-    const auto material = [](bool fluid, bool analysis) {
+    const auto material = [](bool answersFluid, bool answersAnalysis) {
         return [=](DriverEarlyEndTest& t) {
-            t.filtered = std::make_unique<FilteringMaterial>(static_cast<IHostFluid*>(t.fluid.get()), fluid, analysis);
+            t.filtered = std::make_unique<FilteringMaterial>(static_cast<IHostFluid*>(t.fluid.get()), answersFluid,
+                                                             answersAnalysis);
             t.context.material = t.filtered.get();
         };
     };

@@ -210,30 +210,7 @@ TEST_F(Api5B1_2Phase, WithoutTvpTheFeedFails) {
     EXPECT_THAT(fluid.messages, ElementsAre(kNoBpRvp, "Phase: FEED - API 5B1.2 Requires TVP."));
 }
 
-TEST_F(Api5B1_2Phase, ALaterPhaseInheritsTvpAndCurveRvpSilently) {
-    ScriptedFluid& fluid = MakeFluid({NButane, NPentane, NHexane});
-    fluid.Phase(LIQ1, {0.2, 0.4, 0.4})
-        .BpCurveRvp(FEED, 9.0 * KPA_PER_PSI)
-        .QueueFlash(ScriptedFluid::BubblePoint(Predict(T_R, 10.0) * KPA_PER_PSI))
-        .OnFlash(ScriptedFluid::Fail());
-    EXPECT_NEAR(api_5b1_2::CalculatePhase(calc, FEED, T_R, 0.0), 68.943, 1e-6);
-    calc->reuseLoadedData = 1;
-    // LIQ1: no bubble point of its own and no curve RVP of its own.
-    EXPECT_NEAR(api_5b1_2::CalculatePhase(calc, LIQ1, T_R, 0.0), 68.943, 1e-6);
-    calc->reuseLoadedData = 0;
-    EXPECT_THAT(fluid.messages, IsEmpty());
-    EXPECT_EQ(fluid.calls.flash, 2);
-    EXPECT_EQ(fluid.calls.fluidSnapshot, 1);  // LIQ1 was cut from FEED's snapshot
-}
-
-TEST_F(Api5B1_2Phase, SilentEmptyValueWhenThereIsNothingToCalculate) {
-    ScriptedFluid& fluid = Feed(5.0, 6.0);
-    EXPECT_EQ(api_5b1_2::CalculatePhase(calc, SOLID, T_R, 0.0), EMPTY_VALUE);
-    fluid.RefuseServices();
-    EXPECT_EQ(api_5b1_2::CalculatePhase(calc, FEED, T_R, 0.0), EMPTY_VALUE);
-    EXPECT_THAT(fluid.messages, IsEmpty());
-    EXPECT_EQ(fluid.calls.flash, 0);
-}
+// (What all three API methods share is in api_methods_test.cpp.)
 
 }  // namespace
 }  // namespace volacor

@@ -18,6 +18,7 @@
 namespace volacor {
 namespace {
 
+using method_tests::BoilingFluid;
 using method_tests::IsVapourFractionRequest;
 using method_tests::PressuresTried;
 using method_tests::SetTwoPhase;
@@ -66,30 +67,13 @@ TEST(PhaseMolarDensity, CountsOnlyPhasesAboveTheSmallestFraction) {
     }
 }
 
-// A fluid that boils from 500 kPa down to 100 kPa at any temperature, its vapour
-// fraction linear in pressure in between; ideal-gas vapour, a liquid that expands
-// slightly with temperature, and phases of the feed's composition.
-struct BoilingFluid {
-    double bubble_kPa = 500.0;
-    double dew_kPa = 100.0;
-    bool lightLiquidAtPressureFlashes = true;
-    bool phaseCompositions = true;
-
-    HRESULT operator()(FluidSnapshot& r) const {
-        const bool vapourFractionRequest = IsVapourFractionRequest(r);
-        const double p = vapourFractionRequest ? bubble_kPa - r.phaseFraction[VAP] * (bubble_kPa - dew_kPa) : r.pressure;
-        if (!(p > 0.0)) return E_FAIL;
-        r.pressure = p;
-        const double beta = std::clamp((bubble_kPa - p) / (bubble_kPa - dew_kPa), 0.0, 1.0);
-        SetTwoPhase(r, beta, 8.314 * (r.temperature + 273.15) / p, 0.1 * (1.0 + 0.001 * r.temperature));
-        if (!vapourFractionRequest && !lightLiquidAtPressureFlashes) r.phasePresent[LIQ1] = 0;
-        if (phaseCompositions) {
-            for (int32_t i = 0; i < r.componentCount; ++i)
-                r.composition[VAP][i] = r.composition[LIQ1][i] = r.composition[FEED][i];
-        }
-        return S_OK;
-    }
-};
+// The boiling fluid with a liquid that expands slightly with temperature, so the
+// densities at 35, 60 and 100 °F differ.
+BoilingFluid Expanding() {
+    BoilingFluid fluid;
+    fluid.liquidExpansion_per_C = 0.001;
+    return fluid;
+}
 
 class ModifiedAstmTest : public CalculatorTest {
 protected:
@@ -112,7 +96,7 @@ protected:
 };
 
 TEST_F(ModifiedAstmTest, FindsAPressureInsideTheBracketWhateverTheTemperatureArgument) {
-    ScriptedFluid& first = MakeMixture(BoilingFluid{});
+    ScriptedFluid& first = MakeMixture(Expanding());
     const double p = RunBalanced(first, 37.78);
     EXPECT_GT(p, 120.0);  // the pressure at vapour fraction 0.95
     EXPECT_LT(p, 500.0);  // the bubble point
@@ -124,14 +108,14 @@ TEST_F(ModifiedAstmTest, FindsAPressureInsideTheBracketWhateverTheTemperatureArg
     EXPECT_EQ(first.flashRequests[4].vapourFraction, 0.95);
     EXPECT_DOUBLE_EQ(first.flashRequests[5].pressure_kPa, (500.0 + 120.0) / 2.0);
 
-    ScriptedFluid& second = MakeMixture(BoilingFluid{});
+    ScriptedFluid& second = MakeMixture(Expanding());
     EXPECT_EQ(RunBalanced(second, -40.0), p);
 }
 
 TEST_F(ModifiedAstmTest, LowPressureFlashFallsBackToVapourFraction0Point8) {
     ScriptedFluid& fluid = MakeMixture([](FluidSnapshot& r) -> HRESULT {
         if (IsVapourFractionRequest(r) && r.phaseFraction[VAP] == 0.95) return E_FAIL;
-        return BoilingFluid{}(r);
+        return Expanding()(r);
     });
     const double p = RunBalanced(fluid);
     EXPECT_GT(p, 180.0);  // the pressure at vapour fraction 0.8
@@ -146,7 +130,7 @@ TEST_F(ModifiedAstmTest, FailedClosingFlashReturnsTheLastBisectionPressure) {
     ScriptedFluid& fluid = MakeMixture([last](FluidSnapshot& r) -> HRESULT {
         const bool repeated = !IsVapourFractionRequest(r) && r.pressure == *last;
         *last = r.pressure;
-        return repeated ? E_FAIL : BoilingFluid{}(r);
+        return repeated ? E_FAIL : Expanding()(r);
     });
     const double p = RunBalanced(fluid);
     const std::vector<double> tried = PressuresTried(fluid);
@@ -165,13 +149,13 @@ TEST_F(ModifiedAstmTest, MissingQuantitiesGiveEmptyValueWithoutAMessage) {
         auto seen = std::make_shared<int>(0);
         return [which, seen](FluidSnapshot& r) -> HRESULT {
             if (IsVapourFractionRequest(r) && (*seen)++ == which) return E_FAIL;
-            return BoilingFluid{}(r);
+            return Expanding()(r);
         };
     };
     const Case cases[] = {
         {"bracket no wider than 0.1 kPa",
          [](FluidSnapshot& r) {
-             BoilingFluid narrow;
+             BoilingFluid narrow = Expanding();
              narrow.dew_kPa = narrow.bubble_kPa - 0.1;
              return narrow(r);
          },
@@ -181,26 +165,26 @@ TEST_F(ModifiedAstmTest, MissingQuantitiesGiveEmptyValueWithoutAMessage) {
         {"both low-pressure flashes fail",
          [](FluidSnapshot& r) -> HRESULT {
              if (IsVapourFractionRequest(r) && r.phaseFraction[VAP] > 0.0) return E_FAIL;
-             return BoilingFluid{}(r);
+             return Expanding()(r);
          },
          6},
         {"no light liquid at the closing flash",
          [](FluidSnapshot& r) {
-             BoilingFluid noLiquid;
+             BoilingFluid noLiquid = Expanding();
              noLiquid.lightLiquidAtPressureFlashes = false;
              return noLiquid(r);
          },
          0},
         {"no phase composition before the first closing flash",
          [](FluidSnapshot& r) {
-             BoilingFluid bare;
+             BoilingFluid bare = Expanding();
              bare.phaseCompositions = false;
              return bare(r);
          },
          0},
         {"a density of no volume",
          [](FluidSnapshot& r) {
-             const HRESULT hr = BoilingFluid{}(r);
+             const HRESULT hr = Expanding()(r);
              r.molarVolume[LIQ1] = 0.0;
              return hr;
          },
@@ -218,10 +202,10 @@ TEST_F(ModifiedAstmTest, MissingQuantitiesGiveEmptyValueWithoutAMessage) {
 }
 
 TEST_F(ModifiedAstmTest, AbsentPhaseOrRefusedServicesGiveEmptyValueWithoutAFlash) {
-    ScriptedFluid& absent = MakeMixture(BoilingFluid{});
+    ScriptedFluid& absent = MakeMixture(Expanding());
     absent.Present(LIQ1, false);
     EXPECT_EQ(modified_astm::CalculatePhase(calc, LIQ1, 37.78, 0.0), EMPTY_VALUE);
-    ScriptedFluid& refusing = MakeMixture(BoilingFluid{});
+    ScriptedFluid& refusing = MakeMixture(Expanding());
     refusing.RefuseServices();
     EXPECT_EQ(RunBalanced(refusing), EMPTY_VALUE);
     EXPECT_TRUE(absent.flashRequests.empty());

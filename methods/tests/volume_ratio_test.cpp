@@ -26,6 +26,7 @@ using testsupport::ClearCalculator;
 using testsupport::NHexane;
 using testsupport::NPentane;
 using testsupport::ScriptedFluid;
+using method_tests::BoilingFluid;
 using method_tests::IsVapourFractionRequest;
 using method_tests::PressuresTried;
 using method_tests::SetTwoPhase;
@@ -38,41 +39,6 @@ std::string Line(const char* format, const char* phase) {
     std::snprintf(text, sizeof text, format, phase, 50);
     return text;
 }
-
-// A fluid that boils from 500 kPa (bubble point) down to 100 kPa (dew point) at any
-// temperature, its vapour fraction linear in pressure in between; an ideal-gas vapour
-// and a liquid of 0.1 m³/kmol. Its volume ratio falls steadily from infinity to 0.
-struct LinearBoilingFluid {
-    static constexpr double bubble_kPa = 500.0;
-    static constexpr double dew_kPa = 100.0;
-    static constexpr double liquidMolarVolume = 0.1;
-
-    static double VapourFraction(double p) {
-        return std::clamp((bubble_kPa - p) / (bubble_kPa - dew_kPa), 0.0, 1.0);
-    }
-    static double VapourMolarVolume(double t_C, double p) { return 8.314 * (t_C + 273.15) / p; }
-    static double Ratio(double t_C, double p) {
-        const double beta = VapourFraction(p);
-        return beta * VapourMolarVolume(t_C, p) / ((1.0 - beta) * liquidMolarVolume);
-    }
-    // The pressure of a ratio, found apart from the code under test by plain bisection.
-    static double PressureAtRatio(double t_C, double ratio) {
-        double lo = dew_kPa, hi = bubble_kPa;
-        for (int i = 0; i < 200; ++i) {
-            const double mid = 0.5 * (lo + hi);
-            (Ratio(t_C, mid) > ratio ? lo : hi) = mid;
-        }
-        return 0.5 * (lo + hi);
-    }
-    HRESULT operator()(FluidSnapshot& r) const {
-        const double p = IsVapourFractionRequest(r) ? bubble_kPa - r.phaseFraction[VAP] * (bubble_kPa - dew_kPa)
-                                                    : r.pressure;
-        if (!(p > 0.0)) return E_FAIL;
-        r.pressure = p;
-        SetTwoPhase(r, VapourFraction(p), VapourMolarVolume(r.temperature, p), liquidMolarVolume);
-        return S_OK;
-    }
-};
 
 // Answers the n-th pressure flash with the volume ratio ratios[n] (the last repeated),
 // the first vapour-fraction request with a bubble point of 1000 kPa, and the later ones
@@ -150,11 +116,11 @@ TEST_F(VolumeRatioTest, SecantFindsThePressureOfTheTargetRatio) {
     const double ratios[] = {4.0, 1.0, 0.2, 25.0};
     for (double r : ratios) {
         SCOPED_TRACE(r);
-        ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
+        ScriptedFluid& fluid = MakeMixture(BoilingFluid{});
         fluid.BpCurveRvp(FEED, 300.0);
         const double p = RunBalanced(fluid, [&] { return D6377(r); });
-        EXPECT_NEAR(LinearBoilingFluid::Ratio(kTestTemperature_C, p), r, 1.0001 * IterationTolerance);
-        EXPECT_NEAR(p, LinearBoilingFluid::PressureAtRatio(kTestTemperature_C, r), 1e-3);
+        EXPECT_NEAR(BoilingFluid{}.Ratio(kTestTemperature_C, p), r, 1.0001 * IterationTolerance);
+        EXPECT_NEAR(p, BoilingFluid{}.PressureAtRatio(kTestTemperature_C, r), 1e-3);
         EXPECT_TRUE(fluid.messages.empty());
         // The secant alone did it: the bisection's near-dew request never came.
         EXPECT_EQ(fluid.flashRequests.size(), PressuresTried(fluid).size() + 1);
@@ -171,7 +137,7 @@ TEST_F(VolumeRatioTest, D6377AtRatioFourGivesExactlyWhatD323Gives) {
         {"start from the TVP", [](ScriptedFluid&) {}},
         {"failed pressure flash, bisection",
          [](ScriptedFluid& f) {
-             f.QueueFlash(LinearBoilingFluid{}).QueueFlash(ScriptedFluid::Fail());
+             f.QueueFlash(BoilingFluid{}).QueueFlash(ScriptedFluid::Fail());
              f.BpCurveRvp(FEED, 300.0);
          }},
         {"no liquid at any pressure",
@@ -185,10 +151,10 @@ TEST_F(VolumeRatioTest, D6377AtRatioFourGivesExactlyWhatD323Gives) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedFluid& first = MakeMixture(LinearBoilingFluid{});
+        ScriptedFluid& first = MakeMixture(BoilingFluid{});
         c.setUp(first);
         const double d323 = RunBalanced(first, [&] { return D323(); });
-        ScriptedFluid& second = MakeMixture(LinearBoilingFluid{});
+        ScriptedFluid& second = MakeMixture(BoilingFluid{});
         c.setUp(second);
         const double d6377 = RunBalanced(second, [&] { return D6377(4.0); });
         EXPECT_EQ(d6377, d323);
@@ -201,7 +167,7 @@ TEST_F(VolumeRatioTest, D6377AtRatioFourGivesExactlyWhatD323Gives) {
 TEST_F(VolumeRatioTest, EmptyRatioIsTheTargetItselfNotADefault) {
     // No pressure splits a fluid at a ratio of -32767: the search ends without an
     // answer, where a ratio of 4 would have found one.
-    ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
+    ScriptedFluid& fluid = MakeMixture(BoilingFluid{});
     fluid.BpCurveRvp(FEED, 300.0);
     EXPECT_EQ(RunBalanced(fluid, [&] { return D6377(EMPTY_VALUE); }), EMPTY_VALUE);
     EXPECT_EQ(fluid.messages, std::vector<std::string>{Line(VOLUME_RATIO_NOT_CONVERGED, "FEED")});
@@ -316,7 +282,7 @@ TEST_F(VolumeRatioTest, FailuresWriteTheirLineAndFallBackOnTheBisection) {
         {"TVP flash fails", FEED,
          [](ScriptedFluid& f) {
              f.BpCurveRvp(FEED, 300.0).OnFlash([](FluidSnapshot& r) {
-                 return IsVapourFractionRequest(r) ? E_FAIL : LinearBoilingFluid{}(r);
+                 return IsVapourFractionRequest(r) ? E_FAIL : BoilingFluid{}(r);
              });
          },
          {"Phase: FEED - ASTM D323-73/79 Requires TVP."}, false},
@@ -326,19 +292,19 @@ TEST_F(VolumeRatioTest, FailuresWriteTheirLineAndFallBackOnTheBisection) {
          true},
         {"a pressure flash fails", VAP,
          [](ScriptedFluid& f) {
-             f.BpCurveRvp(VAP, 300.0).QueueFlash(LinearBoilingFluid{}).QueueFlash(ScriptedFluid::Fail());
+             f.BpCurveRvp(VAP, 300.0).QueueFlash(BoilingFluid{}).QueueFlash(ScriptedFluid::Fail());
          },
          {"Phase: VAP - ASTM D323-73/79 Flash to determine RVP has failed."}, true},
         {"no stream analysis", SOLID, [](ScriptedFluid& f) { f.FailAnalysis(); }, {}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
+        ScriptedFluid& fluid = MakeMixture(BoilingFluid{});
         c.setUp(fluid);
         const double p = RunBalanced(fluid, [&] { return D323(c.phase); });
         EXPECT_EQ(fluid.messages, c.messages);
         if (c.answered) {
-            EXPECT_NEAR(LinearBoilingFluid::Ratio(kTestTemperature_C, p), 4.0, 1e-3);
+            EXPECT_NEAR(BoilingFluid{}.Ratio(kTestTemperature_C, p), 4.0, 1e-3);
         } else {
             EXPECT_EQ(p, EMPTY_VALUE);
         }
@@ -346,10 +312,10 @@ TEST_F(VolumeRatioTest, FailuresWriteTheirLineAndFallBackOnTheBisection) {
 }
 
 TEST_F(VolumeRatioTest, WithoutABoilingPointCurveRvpTheSearchStartsAtNinetyPercentOfTheTvp) {
-    ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
+    ScriptedFluid& fluid = MakeMixture(BoilingFluid{});
     RunBalanced(fluid, [&] { return D323(); });
     ASSERT_FALSE(PressuresTried(fluid).empty());
-    EXPECT_EQ(PressuresTried(fluid)[0], 0.9 * LinearBoilingFluid::bubble_kPa);
+    EXPECT_EQ(PressuresTried(fluid)[0], 0.9 * BoilingFluid{}.bubble_kPa);
 }
 
 TEST_F(VolumeRatioTest, BisectionAnswersOnlyWhenTheRatioMatches) {
@@ -364,7 +330,7 @@ TEST_F(VolumeRatioTest, BisectionAnswersOnlyWhenTheRatioMatches) {
         auto left = std::make_shared<int>(failures);
         return [left](FluidSnapshot& r) -> HRESULT {
             if (IsVapourFractionRequest(r) && r.phaseFraction[VAP] > 0.0 && (*left)-- > 0) return E_FAIL;
-            return LinearBoilingFluid{}(r);
+            return BoilingFluid{}(r);
         };
     };
     const Case cases[] = {
@@ -376,7 +342,7 @@ TEST_F(VolumeRatioTest, BisectionAnswersOnlyWhenTheRatioMatches) {
         {"empty target ratio", EMPTY_VALUE, [](ScriptedFluid&) {}, false, 52},
         {"every halving flash fails", 4.0,
          [](ScriptedFluid& f) {
-             f.OnFlash([](FluidSnapshot& r) { return IsVapourFractionRequest(r) ? LinearBoilingFluid{}(r) : E_FAIL; });
+             f.OnFlash([](FluidSnapshot& r) { return IsVapourFractionRequest(r) ? BoilingFluid{}(r) : E_FAIL; });
          },
          false, 52},
         {"target ratio within 0.001 of 0", 0.0005, [](ScriptedFluid&) {}, false, 2},
@@ -384,7 +350,7 @@ TEST_F(VolumeRatioTest, BisectionAnswersOnlyWhenTheRatioMatches) {
         {"no vapour at the near-dew point", 4.0,
          [](ScriptedFluid& f) {
              f.OnFlash([](FluidSnapshot& r) {
-                 const HRESULT hr = LinearBoilingFluid{}(r);
+                 const HRESULT hr = BoilingFluid{}(r);
                  SetTwoPhase(r, 0.0, 1.0, 0.1);
                  return hr;
              });
@@ -393,12 +359,12 @@ TEST_F(VolumeRatioTest, BisectionAnswersOnlyWhenTheRatioMatches) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedFluid& fluid = MakeMixture(LinearBoilingFluid{});
+        ScriptedFluid& fluid = MakeMixture(BoilingFluid{});
         c.setUp(fluid);
         const double p =
             RunBalanced(fluid, [&] { return BisectToVolumeRatio(calc, FEED, kTestTemperature_C, 0.0, c.ratio); });
         if (c.answered) {
-            EXPECT_NEAR(LinearBoilingFluid::Ratio(kTestTemperature_C, p), c.ratio, 1e-3);
+            EXPECT_NEAR(BoilingFluid{}.Ratio(kTestTemperature_C, p), c.ratio, 1e-3);
         } else {
             EXPECT_EQ(p, EMPTY_VALUE);
         }
@@ -412,7 +378,7 @@ TEST_F(VolumeRatioTest, BisectionAnswersOnlyWhenTheRatioMatches) {
 TEST_F(VolumeRatioTest, NearDewFallbackRequestsVapourFraction0Point8) {
     ScriptedFluid& fluid = MakeMixture([](FluidSnapshot& r) -> HRESULT {
         if (IsVapourFractionRequest(r) && r.phaseFraction[VAP] == 0.99) return E_FAIL;
-        return LinearBoilingFluid{}(r);
+        return BoilingFluid{}(r);
     });
     RunBalanced(fluid, [&] { return BisectToVolumeRatio(calc, FEED, kTestTemperature_C, 0.0, 4.0); });
     ASSERT_GE(fluid.flashRequests.size(), 4u);

@@ -95,8 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BstrCase{"degree sign and euro", u"37.78 \u00B0C \u20AC"},
                     BstrCase{"surrogate pair", u"\U0001F600"},
                     BstrCase{"embedded zero", std::u16string(u"a\0b", 3)}),
-    [](const auto& info) {
-        std::string name = info.param.what;
+    [](const auto& testInfo) {
+        std::string name = testInfo.param.what;
         for (char& c : name)
             if (c == ' ') c = '_';
         return name;

@@ -24,7 +24,7 @@ class ClassObjectsTest : public CorrelationTest {
 public:
     ObjectMapEntry map[3] = {
         ObjectMapEntry::With<CAPI_5B1_1>(&CreateApi),
-        ObjectMapEntry::NotBuilt<CAPI_5B1_2>(),
+        ObjectMapEntry::With<CAPI_5B1_2>(nullptr),
         ObjectMapEntry::With<CModifiedASTM>(&ThrowBadAlloc),
     };
     CModule module{map};
@@ -61,7 +61,7 @@ TEST_F(ClassObjectsTest, ClassObjectStatuses) {
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(module.GetClassObject(kAPI_5B1_1.classId, IID_IClassFactory, nullptr), E_POINTER);
     EXPECT_EQ(module.GetClassObject(kAPI_5B1_2.classId, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE)
-        << "in the map, not served yet";
+        << "in the map without an instance creator";
     EXPECT_EQ(out, nullptr);
     out = reinterpret_cast<void*>(1);
     EXPECT_EQ(module.GetClassObject(kASTM_D323_82.classId, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);

@@ -38,9 +38,8 @@ TEST_P(PureComponent, ConstantsGiveATripleRootAtTheCriticalPoint) {
   EXPECT_NEAR(zc, GetParam() == EquationOfState::PengRobinson ? 0.3074 : 1.0 / 3.0, 1e-4);
 }
 
-// Wagner-equation vapour pressures at 37.78 C (kPa) as given in the engine's issue
-// (NIST/TRC Wagner fits), within 2 % for both cubics (toluene needs Twu's alpha in SRK:
-// Soave's misses it by 2.8 %).
+// Vapour pressures at 37.78 C (kPa) from the NIST/TRC Wagner-equation fits, within 2 %
+// for both cubics (toluene needs Twu's alpha in SRK: Soave's misses it by 2.8 %).
 struct VapourPressureCase {
   const char* name;
   double P_kPa;
@@ -80,7 +79,7 @@ TEST_P(PureComponent, EveryTableComponentBoilsAtItsNormalBoilingPoint) {
 }
 
 TEST_P(PureComponent, WaterVapourPressureFrom0To100C) {
-  // The reference reproduces the issue's IAPWS figures: 0.6363 kPa at 0.5556 C,
+  // The reference reproduces the IAPWS saturation values: 0.6363 kPa at 0.5556 C,
   // 6.554 kPa at 37.78 C, 101.42 kPa at 100 C.
   EXPECT_NEAR(iapws_water_saturation_kPa(273.7056), 0.6363, 0.0005);
   EXPECT_NEAR(iapws_water_saturation_kPa(310.93), 6.554, 0.005);

@@ -265,7 +265,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   if (!converged) {
     out.status = FlashStatus::NotConverged;
     out.message = "phase split did not converge";
-  } else if (options_.warm_start && phase_count == 2 && !water_and_more) {
+  } else if (accept_equilibrium(phase_count, out) && options_.warm_start && phase_count == 2 && !water_and_more) {
     keep_warm_start();
   }
   write_result(phase_count, out);
@@ -297,6 +297,12 @@ bool Flasher::warm_split(double P_kPa, FlashResult& out) {
     dg -= z_(i) * (ln_z_(i) + feed_.ln_phi(i));
   }
   if (!(dg < -1e-10)) return false;
+  // A split that fails the check is left to the cold path, which starts afresh.
+  if (!accept_equilibrium(2, out)) {
+    out.status = FlashStatus::Converged;
+    out.message.clear();
+    return false;
+  }
   out.flash_iterations = iterations;
   keep_warm_start();
   write_result(2, out);

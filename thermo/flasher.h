@@ -69,12 +69,13 @@ class Flasher {
   void evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative = false);
   // Stability of an evaluated phase by tangent-plane trials: a vapour-like trial (ideal
   // gas for a liquid-like phase, Wilson otherwise), Wilson's liquid-like trial (with and
-  // without water), and a pure-water trial (first or last).
+  // without water), a trial held on the cubic's other root, and a pure-water trial
+  // (first or last).
   // Returns true if a trial has tm below the threshold; the trial's mole numbers are
   // left in trial_.
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                 bool water_first = false);
-  Trial run_trial(double P_kPa);
+  Trial run_trial(double P_kPa, RootChoice root);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
   bool split_two_phase(double P_kPa, int& iterations, bool& converged);
   bool split_two_phase_pass(double P_kPa, int& iterations, bool& converged);
@@ -88,6 +89,9 @@ class Flasher {
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
+  // The check of flash_result.h on phases_[0..count), each evaluated at its reported
+  // composition; on failure `out` becomes NotConverged with the reason. True if it holds.
+  bool accept_equilibrium(int count, FlashResult& out);
   void single_phase_result(FlashResult& out);
   void write_result(int phase_count, FlashResult& out);
   int saturation_solve(double beta, int liquids, double& P_kPa, int& iterations, bool& converged);

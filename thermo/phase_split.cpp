@@ -284,6 +284,14 @@ bool Flasher::solve_multiphase_rr(int phase_count) {
 
 bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) {
   converged = false;
+  // Every exit hands its phase fractions to the phases (normalised: only the solution
+  // of the multiphase Rachford-Rice sums to 1 by itself), so that no fraction of an
+  // earlier flash stays behind in a result.
+  auto finish = [&] {
+    const double sum = beta3_[0] + beta3_[1] + beta3_[2];
+    for (int p = 0; p < 3; ++p) phases_[p].beta = sum > 0 ? beta3_[p] / sum : 0.0;
+    return beta3_[0] > 0 && beta3_[1] > 0 && beta3_[2] > 0;
+  };
   for (int p = 0; p < 3; ++p) evaluate(phases_[p], P_kPa);
   for (int it = 1; it <= options_.max_iterations; ++it) {
     iterations = it;
@@ -299,7 +307,10 @@ bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) 
       converged = true;
       break;
     }
-    if (!solve_multiphase_rr(3)) return false;
+    if (!solve_multiphase_rr(3)) {
+      finish();
+      return false;
+    }
     for (int p = 0; p < 3; ++p) {
       Phase& phase = phases_[p];
       phase.x.setZero();
@@ -312,7 +323,6 @@ bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) 
       evaluate(phase, P_kPa);
     }
   }
-  for (int p = 0; p < 3; ++p) phases_[p].beta = beta3_[p];
-  return beta3_[0] > 0 && beta3_[1] > 0 && beta3_[2] > 0;
+  return finish();
 }
 }  // namespace thermo

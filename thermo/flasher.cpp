@@ -109,6 +109,11 @@ RootChoice Flasher::root_like(const PhaseProperties& props) const {
   return props.v_eos_m3_per_kmol < vpc_factor * props.b_m3_per_kmol ? RootChoice::Liquid : RootChoice::Vapour;
 }
 
+bool Flasher::is_polar(Eigen::Index i) const {
+  const Component& c = fluid_.component(static_cast<std::size_t>(i));
+  return !c.is_water() && c.omega > 0.4 && c.mw_g_per_mol < 80.0;
+}
+
 void Flasher::evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative) {
   phase.props = mixture_.ln_phi(phase.x, P_kPa, phase.root, phase.ln_phi,
                                 with_pressure_derivative ? &phase.dlnphi_dP : nullptr);
@@ -223,8 +228,12 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   bool converged = false;
   int iterations = 0;
   if (!split_two_phase(P_kPa, iterations, converged)) {
+    // The feed is unstable (a trial proved it), so a single phase is no answer: the
+    // split collapsed or ran out of iterations.
     out.flash_iterations = iterations;
     single_phase_result(out);
+    out.status = FlashStatus::NotConverged;
+    out.message = "the phase split failed although the feed is unstable";
     return;
   }
   out.flash_iterations = iterations;
@@ -238,7 +247,8 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
     for (const Phase* p : {&phases_[0], &phases_[1]}) {
       has_aqueous = has_aqueous || (p->x(w) > 0.5 && root_like(p->props) == RootChoice::Liquid);
     }
-    if (unstable(phases_[test], P_kPa, true, !has_aqueous, out.stability_iterations, true)) {
+    // (An oil holding much water can pass for aqueous: the water trial runs anyway.)
+    if (unstable(phases_[test], P_kPa, true, true, out.stability_iterations, !has_aqueous)) {
       phases_[2].x = trial_ / trial_.sum();
       beta3_[0] = phases_[0].beta * 0.9;
       beta3_[1] = phases_[1].beta * 0.9;

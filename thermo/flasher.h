@@ -69,8 +69,8 @@ class Flasher {
   void evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative = false);
   // Stability of an evaluated phase by tangent-plane trials: a vapour-like trial (ideal
   // gas for a liquid-like phase, Wilson otherwise), Wilson's liquid-like trial (with and
-  // without water), a trial held on the cubic's other root, and a pure-water trial
-  // (first or last).
+  // without water), a trial held on the cubic's other root, a nearly pure trial of each
+  // light polar component, and a pure-water trial (first or last).
   // Returns true if a trial has tm below the threshold; the trial's mole numbers are
   // left in trial_.
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
@@ -82,6 +82,9 @@ class Flasher {
   // The root a phase keeps through a split: liquid if its volume is below the
   // pseudo-critical volume, else vapour.
   RootChoice root_like(const PhaseProperties& props) const;
+  // A light polar component other than water (acentric factor above 0.4 below
+  // 80 g/mol: the alcohols of the table), which gets a trial of its own.
+  bool is_polar(Eigen::Index i) const;
   bool solve_rachford_rice(double& beta);
   // The warm-start attempt of flash_pt; true if it produced the result.
   bool warm_split(double P_kPa, FlashResult& out);

@@ -285,11 +285,11 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
       if (outcome != kSolved || !converged) break;
       if (liquids == 1 && water_and_more && beta < 1) {
         // A second liquid beside the one found: free water beside a hydrocarbon liquid,
-        // or a hydrocarbon liquid beside an aqueous one.
+        // or a hydrocarbon liquid beside an aqueous one. The trials start from the
+        // vapour, which shares the liquid's tangent plane and holds the hydrocarbons
+        // that water all but excludes.
         int stab = 0;
-        const bool aqueous_reference = phases_[0].x(w) > 0.5;
-        const bool more = aqueous_reference ? unstable(phases_[0], P, true, false, stab)
-                                            : unstable(phases_[0], P, false, true, stab);
+        const bool more = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
         out.stability_iterations += stab;
         if (more) {
           phases_[2].x = trial_ / trial_.sum();
@@ -311,9 +311,7 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
         // towards a liquid of the other kind (water beside a hydrocarbon dew point, or
         // the reverse), that liquid appears at a lower pressure.
         int stab = 0;
-        const bool aqueous_dew = phases_[0].x(w) > 0.5;
-        const bool other = aqueous_dew ? unstable(phases_[1], P, true, false, stab)
-                                       : unstable(phases_[1], P, false, true, stab);
+        const bool other = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
         out.stability_iterations += stab;
         if (other) {
           Eigen::VectorXd& x = phases_[0].x;

@@ -138,6 +138,20 @@ bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, boo
       for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i) - work_(i));
       if (run(other)) return true;
     }
+    // With an alcohol present, liquids split where Wilson's K-values see nothing (an
+    // alcohol-rich liquid, or a light-hydrocarbon-rich one beside it): a trial of each
+    // component nearly pure, alcohols first.
+    bool polar = false;
+    for (Eigen::Index k : active_) polar = polar || is_polar(k);
+    for (int pass = 0; polar && pass < 2; ++pass) {
+      for (Eigen::Index k : active_) {
+        if (is_polar(k) != (pass == 0) || (w >= 0 && k == w)) continue;
+        trial_.setZero();
+        for (Eigen::Index i : active_) trial_(i) = 1e-6 * x(i);
+        trial_(k) = 1.0;
+        if (run(RootChoice::Liquid)) return true;
+      }
+    }
   }
   return !water_first && water();
 }

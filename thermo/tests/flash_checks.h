@@ -142,17 +142,27 @@ inline MissedPhase missed_phase(const Fluid& fluid, const FlashResult& r, int su
         found.tm = tm;
         found.composition.assign(static_cast<std::size_t>(n), 0.0);
         for (Eigen::Index i : active) found.composition[static_cast<std::size_t>(i)] = trial(i) / w_sum;
-        found.liquid_like = props.liquid_root;
+        // Liquid-like as the engine labels phases: a volume below the pseudo-critical one.
+        const CubicConstants& k = fluid.cubic();
+        const double vpc = (1.0 - (k.delta1 + k.delta2 - 1.0) * k.omega_b) / 3.0 / k.omega_b * props.b_m3_per_kmol;
+        found.liquid_like = props.v_eos_m3_per_kmol < vpc;
         found.aqueous = found.liquid_like && w >= 0 && trial(w) / w_sum > 0.5;
       }
-      for (Eigen::Index i : active) trial(i) = std::max(std::exp(d(i) - ln_phi_w(i)), 1e-300);
+      double change = 0;
+      for (Eigen::Index i : active) {
+        const double next = std::max(std::exp(d(i) - ln_phi_w(i)), 1e-300);
+        change = std::max(change, std::abs(std::log(next / trial(i))));
+        trial(i) = next;
+      }
+      if (change < 1e-10) break;  // a stationary point
     }
   }
   return found;
 }
 
 // Whether a phase found by missed_phase lies outside what the flashes seek: a second
-// hydrocarbon liquid beside a vapour, or a fourth phase.
+// hydrocarbon liquid in a three-phase state (beside a vapour or beside an aqueous
+// liquid), or a fourth phase.
 inline bool beyond_sought_phases(const Fluid& fluid, const FlashResult& r, const MissedPhase& m) {
   const int w = fluid.water_index();
   if (r.phase_count >= 3) return true;
@@ -167,7 +177,8 @@ inline bool beyond_sought_phases(const Fluid& fluid, const FlashResult& r, const
   }
   if (m.liquid_like && !m.aqueous) ++hydrocarbon_liquids;
   if (!m.liquid_like) ++vapours;
-  return hydrocarbon_liquids >= 2 && vapours >= 1;
+  const bool aqueous = r.phases[kAqueousLiquid].present || m.aqueous;
+  return hydrocarbon_liquids >= 2 && (vapours >= 1 || aqueous);
 }
 
 }  // namespace thermo::testing_support

@@ -47,12 +47,15 @@ bool Flasher::accept_equilibrium(int count, FlashResult& out) {
     const double error = std::abs(held - z_(i)) / z_(i);
     if (!(error <= kAcceptedBalance)) return reject("material balance", error);
   }
-  // Fugacities against the first phase: ln(x_p / x_0) + ln phi_p - ln phi_0 = 0.
+  // Fugacities against the first phase: ln(x_p / x_0) + ln phi_p - ln phi_0 = 0, with
+  // the split's own ln(x_1 / x_0) where it has them.
   const Phase& first = phases_[0];
+  const bool reuse = count == 2 && ln_k_is_log_ratio_;
   for (int p = 1; p < count; ++p) {
     const Phase& ph = phases_[p];
     for (Eigen::Index i : active_) {
-      const double residual = std::log(ph.x(i) / first.x(i)) + ph.ln_phi(i) - first.ln_phi(i);
+      const double ln_ratio = reuse ? ln_k_(i) : std::log(ph.x(i) / first.x(i));
+      const double residual = ln_ratio + ph.ln_phi(i) - first.ln_phi(i);
       if (!(std::abs(residual) <= ln_f_tolerance)) return reject("ln fugacities differ", residual);
     }
   }

@@ -32,6 +32,7 @@ Flasher::Flasher(const Fluid& fluid, FlashOptions options)
 bool Flasher::load_inputs(double T_K, double P_kPa, std::span<const double> z, FlashResult& out) {
   out.status = FlashStatus::InvalidInput;
   out.message.clear();
+  ln_k_is_log_ratio_ = false;
   // Nothing non-finite leaves the engine, not even an echo of bad input.
   out.T_K = std::isfinite(T_K) ? T_K : 0.0;
   out.P_kPa = std::isfinite(P_kPa) ? P_kPa : 0.0;

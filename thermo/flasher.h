@@ -111,6 +111,9 @@ class Flasher {
   Eigen::VectorXd ln_x_;      // ln x of the tested phase
   Eigen::VectorXd trial_;     // trial mole numbers
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
+  // ln_k_ holds ln(x1 / x0) of phases_[1] and phases_[0] as they are (the split's Newton
+  // stage keeps it so), which the equilibrium check then reuses.
+  bool ln_k_is_log_ratio_ = false;
   Eigen::VectorXd wilson_;    // Wilson's ln K at the current T, P
   Eigen::VectorXd k_;         // exp(ln_k_), for the Rachford-Rice solve
   Eigen::VectorXd start_ln_k_;  // the split's starting K-values, for its second pass

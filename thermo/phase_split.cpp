@@ -81,6 +81,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
   Phase& liquid = phases_[0];
   Phase& vapour = phases_[1];
   converged = false;
+  ln_k_is_log_ratio_ = false;
   double beta = 0.5;
   const auto m = static_cast<Eigen::Index>(active_.size());
   bool newton = false;
@@ -117,6 +118,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
         size = std::max(size, std::abs(ln_k));
         ln_k_(i) = ln_k;
       }
+      ln_k_is_log_ratio_ = false;
       if (size < 1e-5) return false;  // trivial: both phases alike
       if (error < options_.tolerance) {
         // The phases just evaluated are the answer (their K-values moved by less than
@@ -128,6 +130,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
       if (error < 1e-2 && !held && beta > 0 && beta < 1 && it >= 3) {
         newton = true;
         for (Eigen::Index i : active_) ln_k_(i) = std::log(vapour.x(i) / liquid.x(i));
+        ln_k_is_log_ratio_ = true;
       }
       continue;
     }
@@ -203,6 +206,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
     }
   }
   if (!converged) {
+    ln_k_is_log_ratio_ = false;
     // Out of iterations: report the last K-values' split, evaluated.
     if (!solve_rachford_rice(beta)) return false;
     for (Eigen::Index i : active_) {
@@ -284,6 +288,7 @@ bool Flasher::solve_multiphase_rr(int phase_count) {
 
 bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) {
   converged = false;
+  ln_k_is_log_ratio_ = false;
   // Every exit hands its phase fractions to the phases (normalised: only the solution
   // of the multiphase Rachford-Rice sums to 1 by itself), so that no fraction of an
   // earlier flash stays behind in a result.

@@ -61,6 +61,7 @@ class PropertySweep {
     std::vector<double> z;
     double T_K = 300;
     bool near_saturation = false;
+    std::vector<PetroleumCut> cuts;  // the pseudo-components' definitions, for reports
   };
 
   void add(Draw& d, const std::string& key, double amount) {
@@ -140,6 +141,7 @@ class PropertySweep {
           cut.tb_K = uniform(320, 650);
           cut.sg_60F = uniform(0.66, 0.92);
           d.components.push_back(make_pseudo_component(cut, kFirstPseudoHostId + static_cast<int>(k)));
+          d.cuts.push_back(cut);
           d.z.push_back(uniform(0.02, 0.3));
         }
         const std::size_t ends = 1 + pick(3);
@@ -170,6 +172,10 @@ class PropertySweep {
     std::string s = text;
     for (std::size_t i = 0; i < d.components.size(); ++i) {
       std::snprintf(text, sizeof text, " %s=%.17g", d.components[i].name.c_str(), d.z[i]);
+      s += text;
+    }
+    for (const PetroleumCut& cut : d.cuts) {
+      std::snprintf(text, sizeof text, "; %s: tb %.17g K, sg %.17g", cut.name.c_str(), cut.tb_K, cut.sg_60F);
       s += text;
     }
     return s;

@@ -271,6 +271,26 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
           }
         }
         phase_count = kept;
+        // The trial may have led to a second oil where a vapour is missing beside an oil
+        // and water: once more from an ideal gas held on the vapour root.
+        if (converged && kept == 2) {
+          const int oil = phases_[0].x(w) <= phases_[1].x(w) ? 0 : 1;
+          if (vapour_trial_unstable(phases_[oil], P_kPa, out.stability_iterations)) {
+            phases_[2].x = trial_ / trial_.sum();
+            beta3_[0] = phases_[0].beta * 0.9;
+            beta3_[1] = phases_[1].beta * 0.9;
+            beta3_[2] = 0.1;
+            iterations3 = 0;
+            if (split_three_phase(P_kPa, iterations3, converged3)) {
+              phase_count = 3;
+              converged = converged3;
+            } else {
+              // Still two: not an answer with a vapour proven missing.
+              converged = false;
+            }
+            out.flash_iterations += iterations3;
+          }
+        }
       }
     }
   }

@@ -76,6 +76,8 @@ class Flasher {
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                 bool water_first = false);
   Trial run_trial(double P_kPa, RootChoice root);
+  // The ideal-gas trial of a liquid-like phase held on the vapour root alone.
+  bool vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
   bool split_two_phase(double P_kPa, int& iterations, bool& converged);
   bool split_two_phase_pass(double P_kPa, int& iterations, bool& converged);

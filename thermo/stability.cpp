@@ -80,6 +80,19 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
   return t;
 }
 
+bool Flasher::vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations) {
+  if (root_like(phase.props) != RootChoice::Liquid) return false;
+  for (Eigen::Index i : active_) {
+    ln_x_(i) = std::log(phase.x(i));
+    d_(i) = ln_x_(i) + phase.ln_phi(i);
+  }
+  trial_.setZero();
+  for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i));
+  const Trial t = run_trial(P_kPa, RootChoice::Vapour);
+  iterations += t.iterations;
+  return !t.trivial && t.tm < kUnstableTm;
+}
+
 bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                        bool water_first) {
   const Eigen::VectorXd& x = phase.x;

@@ -18,6 +18,8 @@ const char* ReasonFormat(api5b11::SolveStatus status) noexcept {
     switch (status) {
         case SolveStatus::InputNotFinite:
             return "Phase: %.32s - API 5B1.1 No RVP: an input is not finite (TVP %g psia, slope root %g, T %g \xB0" "F).";
+        case SolveStatus::SlopeRootNegative:
+            return "Phase: %.32s - API 5B1.1 No RVP: the slope root is negative (TVP %g psia, slope root %g, T %g \xB0" "F).";
         case SolveStatus::TemperatureOutOfDomain:
             return "Phase: %.32s - API 5B1.1 No RVP: the relation is undefined at this temperature (TVP %g psia, slope root %g, T %g \xB0" "F).";
         case SolveStatus::TvpNotPositive:

@@ -28,6 +28,9 @@ SolveResult SolveRvp(double tvp_psia, double sqrtSlope, double temperature_F, do
                      const SolveOptions& options) noexcept {
     if (!std::isfinite(tvp_psia) || !std::isfinite(sqrtSlope) || !std::isfinite(temperature_F))
         return {SolveStatus::InputNotFinite, 0.0, 0};
+    // The caller hands S^0.5 (S >= 0); a negative number is no square root, and the
+    // relation would turn it into a plausible-looking wrong RVP.
+    if (sqrtSlope < 0.0) return {SolveStatus::SlopeRootNegative, 0.0, 0};
     if (!(temperature_F + RelationRankineOffset > 0.0)) return {SolveStatus::TemperatureOutOfDomain, 0.0, 0};
     if (!(tvp_psia > 0.0)) return {SolveStatus::TvpNotPositive, 0.0, 0};
 

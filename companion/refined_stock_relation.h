@@ -22,6 +22,7 @@ double TvpFromRvp_psia(double rvp_psi, double sqrtSlope, double temperature_F) n
 enum class SolveStatus {
     Solved,
     InputNotFinite,          // TVP, slope root or temperature is NaN or infinite
+    SlopeRootNegative,       // a square root is never negative: the caller's input is broken
     TemperatureOutOfDomain,  // T + 459.6 <= 0: the relation divides by it
     TvpNotPositive,          // the relation only gives positive pressures
     NoRvpInRange,            // no RVP within the range reproduces the TVP

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "thermo/csv_reader.h"
@@ -35,6 +37,23 @@ double to_double(const std::string& field, const std::string& what) {
   } catch (const std::exception&) {
     throw std::runtime_error("component table: bad number '" + field + "' in " + what);
   }
+}
+
+// A host id: a whole number that fits an int (empty means 0, as for any number).
+int to_host_id(const std::string& field, const std::string& what) {
+  const double value = to_double(field, what);
+  if (!(value >= 0 && value <= static_cast<double>(std::numeric_limits<int>::max())) || value != std::floor(value)) {
+    throw std::runtime_error("component table: bad host id '" + field + "' in " + what +
+                             " (a whole number from 0 to " + std::to_string(std::numeric_limits<int>::max()) + ")");
+  }
+  return static_cast<int>(value);
+}
+
+// The number a CAS key's digits make; false if it does not fit (no CAS number has
+// more than 10 digits, but a key or a table field may hold anything).
+bool cas_number(const std::string& digits, long long& number) {
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  return error == std::errc() && end == digits.data() + digits.size();
 }
 
 // Digits of a CAS number or a host id; false if the key holds anything else.
@@ -86,10 +105,12 @@ ComponentDatabase::ComponentDatabase(std::string_view components_csv, std::strin
     c.name = trim(row[c_name]);
     c.formula = trim(row[c_formula]);
     const std::string where = "row '" + c.name + "'";
-    c.host_id = static_cast<int>(to_double(row[c_id], where));
+    c.host_id = to_host_id(trim(row[c_id]), where);
     std::string digits;
     if (!digits_only(trim(row[c_cas]), true, digits)) throw std::runtime_error("component table: bad CAS in " + where);
-    c.cas = std::stoll(digits);
+    if (!cas_number(digits, c.cas)) {
+      throw std::runtime_error("component table: CAS number '" + trim(row[c_cas]) + "' in " + where + " is too long");
+    }
     c.mw_g_per_mol = to_double(row[c_mw], where);
     c.tc_K = to_double(row[c_tc], where);
     c.pc_kPa = to_double(row[c_pc], where);
@@ -146,7 +167,8 @@ const Component* ComponentDatabase::find_if_present(std::string_view key_text) c
   if (digits_only(key, true, digits)) {
     const bool has_hyphen = key.find('-') != std::string::npos;
     long long number = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    // Too many digits for any CAS number or host id: nothing has it.
+    if (!cas_number(digits, number)) return nullptr;
     for (const auto& c : components_) {
       if (c.cas == number) return &c;
     }

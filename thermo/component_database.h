@@ -14,7 +14,9 @@ namespace thermo {
 class ComponentDatabase {
  public:
   // Parses the two CSV texts (formats in thermo/data/README.md). Throws
-  // std::runtime_error for malformed text or unknown names in the kij table.
+  // std::runtime_error for malformed text, a bad number (a host id must be a whole
+  // number from 0 to INT_MAX, a CAS number must fit a 64-bit integer), or unknown names in the
+  // kij table.
   ComponentDatabase(std::string_view components_csv, std::string_view kij_csv);
 
   // The table built into the library (thermo/data at build time).
@@ -24,7 +26,7 @@ class ComponentDatabase {
 
   // Finds by name or alias (case-insensitive), CAS number with or without hyphens, or
   // host id given as digits. Throws std::invalid_argument naming the key and the
-  // nearest names when nothing matches.
+  // nearest names when nothing matches (also for a number too long to be either).
   const Component& find(std::string_view key) const;
   const Component& find_by_host_id(int host_id) const;  // throws std::invalid_argument
   const Component* find_if_present(std::string_view key) const;

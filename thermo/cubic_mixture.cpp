@@ -8,42 +8,59 @@
 
 namespace thermo {
 
+namespace {
+
+// One Newton step on the cubic at a time, until the step is at rounding level.
+double polish_root(double c2, double c1, double c0, double z, int steps) {
+  for (int it = 0; it < steps; ++it) {
+    const double f = ((z + c2) * z + c1) * z + c0;
+    const double df = (3.0 * z + 2.0 * c2) * z + c1;
+    if (df == 0) break;
+    const double step = f / df;
+    z -= step;
+    if (std::abs(step) <= 1e-15 * std::abs(z)) break;
+  }
+  return z;
+}
+
+}  // namespace
+
 int solve_cubic(double c2, double c1, double c0, double roots[3]) {
-  // Depressed cubic t^3 + p t + q with Z = t - c2/3; trigonometric form for three
-  // real roots, Cardano otherwise; each root polished by Newton steps.
+  // One root first: Cardano's where the discriminant says one real root, else the
+  // largest of the trigonometric form. The other two come from the quadratic left by
+  // Vieta's relations. The discriminant itself is no guide at low pressure: there the
+  // liquid roots are tiny beside the vapour's (1e-10 beside 1), the discriminant is of
+  // order their squared difference, 1e-22, beside terms of 1e-3, and its sign is noise
+  // (a liquid then went missing), while the quadratic keeps every digit.
   const double shift = c2 / 3.0;
   const double p = c1 - c2 * c2 / 3.0;
   const double q = 2.0 * c2 * c2 * c2 / 27.0 - c2 * c1 / 3.0 + c0;
   const double disc = q * q / 4.0 + p * p * p / 27.0;
-  int count = 0;
+  double r = 0;
   if (disc > 0 || p >= 0) {
     const double sq = std::sqrt(std::max(disc, 0.0));
-    roots[0] = std::cbrt(-q / 2.0 + sq) + std::cbrt(-q / 2.0 - sq) - shift;
-    count = 1;
+    r = std::cbrt(-q / 2.0 + sq) + std::cbrt(-q / 2.0 - sq) - shift;
   } else {
     const double m = 2.0 * std::sqrt(-p / 3.0);
     const double arg = std::clamp(3.0 * q / (p * m), -1.0, 1.0);
-    // theta in [0, pi/3]: cos(theta) gives the largest root, cos(theta + 2 pi/3) the
-    // smallest; the middle one is what is left of the sum of the roots (-c2).
-    const double theta = std::acos(arg) / 3.0;
-    roots[2] = m * std::cos(theta) - shift;
-    roots[0] = m * std::cos(theta + 2.0 * std::numbers::pi / 3.0) - shift;
-    roots[1] = -c2 - roots[0] - roots[2];
-    count = 3;
+    r = m * std::cos(std::acos(arg) / 3.0) - shift;
   }
-  for (int k = 0; k < count; ++k) {
-    double z = roots[k];
-    for (int it = 0; it < 3; ++it) {
-      const double f = ((z + c2) * z + c1) * z + c0;
-      const double df = (3.0 * z + 2.0 * c2) * z + c1;
-      if (df == 0) break;
-      const double step = f / df;
-      z -= step;
-      if (std::abs(step) <= 1e-15 * std::abs(z)) break;
-    }
-    roots[k] = z;
-  }
-  return count;
+  r = polish_root(c2, c1, c0, r, 6);
+  roots[0] = r;
+  if (r == 0) return 1;
+  // The other two: t^2 - S t + R = 0 with R = -c0 / r and S = -c2 - r, or, where that
+  // difference cancels (S small beside r), S = (c1 - R) / r.
+  const double product = -c0 / r;
+  double sum = -c2 - r;
+  if (std::abs(sum) < 0.5 * std::abs(r)) sum = (c1 - product) / r;
+  const double h = 0.25 * sum * sum - product;
+  if (!(h >= 0) || !std::isfinite(h)) return 1;
+  const double larger = 0.5 * sum + std::copysign(std::sqrt(h), sum);
+  if (larger == 0) return 1;
+  roots[1] = polish_root(c2, c1, c0, product / larger, 3);
+  roots[2] = polish_root(c2, c1, c0, larger, 3);
+  std::sort(roots, roots + 3);
+  return 3;
 }
 
 CubicMixture::CubicMixture(const Fluid& fluid) : fluid_(fluid) {

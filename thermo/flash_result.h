@@ -8,11 +8,23 @@
 namespace thermo {
 
 enum class FlashStatus {
-  Converged,     // every phase fraction converged to FlashOptions::tolerance or better
-  NotConverged,  // iteration limit reached; phases hold the last iterate (finite)
+  Converged,     // an equilibrium, checked (see below)
+  NotConverged,  // iteration limit reached, or the result failed its check; phases hold
+                 // the last iterate (finite)
   InvalidInput,  // bad temperature, pressure, vapour fraction or composition; see message
   NoSolution,    // no state meets the requested conditions (e.g. above the cricondenbar)
 };
+
+// Every result is checked before it is called Converged, in the phases it reports
+// present (an incipient phase at fraction 0 included): fractions in [0, 1] summing to 1
+// and compositions summing to 1 (both to 1e-12), the material balance of every
+// component of the feed to kAcceptedBalance relative to its feed fraction, and the
+// ln fugacities of every component of the feed equal across the phases to
+// kAcceptedLnFugacity (or 1000 FlashOptions::tolerance, if that is larger). The check
+// reuses the solver's last ln phi, so it costs a logarithm per component and phase
+// beyond the first. A result that fails it is NotConverged.
+inline constexpr double kAcceptedBalance = 1e-10;
+inline constexpr double kAcceptedLnFugacity = 1e-9;
 
 // Phase slots in the order the host uses: vapour, hydrocarbon liquid, aqueous liquid.
 enum PhaseSlot : int { kVapour = 0, kHydrocarbonLiquid = 1, kAqueousLiquid = 2 };

@@ -32,8 +32,10 @@ Flasher::Flasher(const Fluid& fluid, FlashOptions options)
 bool Flasher::load_inputs(double T_K, double P_kPa, std::span<const double> z, FlashResult& out) {
   out.status = FlashStatus::InvalidInput;
   out.message.clear();
-  out.T_K = T_K;
-  out.P_kPa = P_kPa;
+  ln_k_is_log_ratio_ = false;
+  // Nothing non-finite leaves the engine, not even an echo of bad input.
+  out.T_K = std::isfinite(T_K) ? T_K : 0.0;
+  out.P_kPa = std::isfinite(P_kPa) ? P_kPa : 0.0;
   out.stability_iterations = 0;
   out.flash_iterations = 0;
   out.phase_count = 0;
@@ -106,6 +108,11 @@ RootChoice Flasher::root_like(const PhaseProperties& props) const {
   const CubicConstants& k = fluid_.cubic();
   const double vpc_factor = (1.0 - (k.delta1 + k.delta2 - 1.0) * k.omega_b) / 3.0 / k.omega_b;
   return props.v_eos_m3_per_kmol < vpc_factor * props.b_m3_per_kmol ? RootChoice::Liquid : RootChoice::Vapour;
+}
+
+bool Flasher::is_polar(Eigen::Index i) const {
+  const Component& c = fluid_.component(static_cast<std::size_t>(i));
+  return !c.is_water() && c.omega > 0.4 && c.mw_g_per_mol < 80.0;
 }
 
 void Flasher::evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative) {
@@ -222,8 +229,12 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   bool converged = false;
   int iterations = 0;
   if (!split_two_phase(P_kPa, iterations, converged)) {
+    // The feed is unstable (a trial proved it), so a single phase is no answer: the
+    // split collapsed or ran out of iterations.
     out.flash_iterations = iterations;
     single_phase_result(out);
+    out.status = FlashStatus::NotConverged;
+    out.message = "the phase split failed although the feed is unstable";
     return;
   }
   out.flash_iterations = iterations;
@@ -237,7 +248,8 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
     for (const Phase* p : {&phases_[0], &phases_[1]}) {
       has_aqueous = has_aqueous || (p->x(w) > 0.5 && root_like(p->props) == RootChoice::Liquid);
     }
-    if (unstable(phases_[test], P_kPa, true, !has_aqueous, out.stability_iterations, true)) {
+    // (An oil holding much water can pass for aqueous: the water trial runs anyway.)
+    if (unstable(phases_[test], P_kPa, true, true, out.stability_iterations, !has_aqueous)) {
       phases_[2].x = trial_ / trial_.sum();
       beta3_[0] = phases_[0].beta * 0.9;
       beta3_[1] = phases_[1].beta * 0.9;
@@ -259,13 +271,33 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
           }
         }
         phase_count = kept;
+        // The trial may have led to a second oil where a vapour is missing beside an oil
+        // and water: once more from an ideal gas held on the vapour root.
+        if (converged && kept == 2) {
+          const int oil = phases_[0].x(w) <= phases_[1].x(w) ? 0 : 1;
+          if (vapour_trial_unstable(phases_[oil], P_kPa, out.stability_iterations)) {
+            phases_[2].x = trial_ / trial_.sum();
+            beta3_[0] = phases_[0].beta * 0.9;
+            beta3_[1] = phases_[1].beta * 0.9;
+            beta3_[2] = 0.1;
+            iterations3 = 0;
+            if (split_three_phase(P_kPa, iterations3, converged3)) {
+              phase_count = 3;
+              converged = converged3;
+            } else {
+              // Still two: not an answer with a vapour proven missing.
+              converged = false;
+            }
+            out.flash_iterations += iterations3;
+          }
+        }
       }
     }
   }
   if (!converged) {
     out.status = FlashStatus::NotConverged;
     out.message = "phase split did not converge";
-  } else if (options_.warm_start && phase_count == 2 && !water_and_more) {
+  } else if (accept_equilibrium(phase_count, out) && options_.warm_start && phase_count == 2 && !water_and_more) {
     keep_warm_start();
   }
   write_result(phase_count, out);
@@ -297,6 +329,12 @@ bool Flasher::warm_split(double P_kPa, FlashResult& out) {
     dg -= z_(i) * (ln_z_(i) + feed_.ln_phi(i));
   }
   if (!(dg < -1e-10)) return false;
+  // A split that fails the check is left to the cold path, which starts afresh.
+  if (!accept_equilibrium(2, out)) {
+    out.status = FlashStatus::Converged;
+    out.message.clear();
+    return false;
+  }
   out.flash_iterations = iterations;
   keep_warm_start();
   write_result(2, out);

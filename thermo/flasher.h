@@ -69,18 +69,24 @@ class Flasher {
   void evaluate(Phase& phase, double P_kPa, bool with_pressure_derivative = false);
   // Stability of an evaluated phase by tangent-plane trials: a vapour-like trial (ideal
   // gas for a liquid-like phase, Wilson otherwise), Wilson's liquid-like trial (with and
-  // without water), and a pure-water trial (first or last).
+  // without water), a trial held on the cubic's other root, a nearly pure trial of each
+  // light polar component, and a pure-water trial (first or last).
   // Returns true if a trial has tm below the threshold; the trial's mole numbers are
   // left in trial_.
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                 bool water_first = false);
-  Trial run_trial(double P_kPa);
+  Trial run_trial(double P_kPa, RootChoice root);
+  // The ideal-gas trial of a liquid-like phase held on the vapour root alone.
+  bool vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
   bool split_two_phase(double P_kPa, int& iterations, bool& converged);
   bool split_two_phase_pass(double P_kPa, int& iterations, bool& converged);
   // The root a phase keeps through a split: liquid if its volume is below the
   // pseudo-critical volume, else vapour.
   RootChoice root_like(const PhaseProperties& props) const;
+  // A light polar component other than water (acentric factor above 0.4 below
+  // 80 g/mol: the alcohols of the table), which gets a trial of its own.
+  bool is_polar(Eigen::Index i) const;
   bool solve_rachford_rice(double& beta);
   // The warm-start attempt of flash_pt; true if it produced the result.
   bool warm_split(double P_kPa, FlashResult& out);
@@ -88,6 +94,9 @@ class Flasher {
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
+  // The check of flash_result.h on phases_[0..count), each evaluated at its reported
+  // composition; on failure `out` becomes NotConverged with the reason. True if it holds.
+  bool accept_equilibrium(int count, FlashResult& out);
   void single_phase_result(FlashResult& out);
   void write_result(int phase_count, FlashResult& out);
   int saturation_solve(double beta, int liquids, double& P_kPa, int& iterations, bool& converged);
@@ -104,6 +113,9 @@ class Flasher {
   Eigen::VectorXd ln_x_;      // ln x of the tested phase
   Eigen::VectorXd trial_;     // trial mole numbers
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
+  // ln_k_ holds ln(x1 / x0) of phases_[1] and phases_[0] as they are (the split's Newton
+  // stage keeps it so), which the equilibrium check then reuses.
+  bool ln_k_is_log_ratio_ = false;
   Eigen::VectorXd wilson_;    // Wilson's ln K at the current T, P
   Eigen::VectorXd k_;         // exp(ln_k_), for the Rachford-Rice solve
   Eigen::VectorXd start_ln_k_;  // the split's starting K-values, for its second pass

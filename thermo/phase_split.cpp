@@ -29,20 +29,26 @@ bool Flasher::solve_rachford_rice(double& beta) {
   double lo = 1.0 / (1.0 - k_max);
   double hi = 1.0 / (1.0 - k_min);
   if (!(beta > lo && beta < hi)) beta = 0.5 * (std::max(lo, 0.0) + std::min(hi, 1.0));
-  for (int it = 0; it < 200; ++it) {
-    double f = 0, df = 0;
+  // Newton inside a shrinking bracket. The stop is on the residual, relative to the
+  // size of its terms: at rounding level the compositions z / (1 + beta (K - 1)) sum
+  // to 1 to rounding, so normalising them keeps the material balance. (A stop on the
+  // step of beta is no stop: with a huge K the step is tiny however far the root is.)
+  for (int it = 0; it < 500; ++it) {
+    double f = 0, df = 0, scale = 0;
     for (Eigen::Index i : active_) {
       const double km1 = k_(i) - 1.0;
       const double den = 1.0 + beta * km1;
-      f += z_(i) * km1 / den;
-      df -= z_(i) * km1 * km1 / (den * den);
+      const double term = z_(i) * km1 / den;
+      f += term;
+      scale += std::abs(term);
+      df -= term * km1 / den;
     }
+    if (f == 0.0 || std::abs(f) <= 1e-15 * scale) break;  // beta is the root
     if (f > 0) lo = beta; else hi = beta;
     double next = beta - f / df;
     if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-    const double change = std::abs(next - beta);
+    if (!(next > lo && next < hi)) break;  // the bracket is down to adjacent numbers
     beta = next;
-    if (change <= 1e-16 * (1.0 + std::abs(beta)) || f == 0.0) break;
   }
   return true;
 }
@@ -75,6 +81,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
   Phase& liquid = phases_[0];
   Phase& vapour = phases_[1];
   converged = false;
+  ln_k_is_log_ratio_ = false;
   double beta = 0.5;
   const auto m = static_cast<Eigen::Index>(active_.size());
   bool newton = false;
@@ -94,7 +101,10 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
         liquid.x(i) = z_(i) / (1.0 + b * (k_(i) - 1.0));
         vapour.x(i) = k_(i) * liquid.x(i);
       }
-      if (b != beta) {
+      // Held compositions miss the material balance: such an iterate is neither an
+      // answer nor a start for Newton (which keeps the balance it starts with).
+      const bool held = b != beta;
+      if (held) {
         liquid.x /= liquid.x.sum();
         vapour.x /= vapour.x.sum();
         beta = b;
@@ -108,17 +118,19 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
         size = std::max(size, std::abs(ln_k));
         ln_k_(i) = ln_k;
       }
+      ln_k_is_log_ratio_ = false;
       if (size < 1e-5) return false;  // trivial: both phases alike
       if (error < options_.tolerance) {
         // The phases just evaluated are the answer (their K-values moved by less than
         // the tolerance).
-        if (beta <= 0 || beta >= 1) return false;
+        if (held || beta <= 0 || beta >= 1) return false;
         converged = true;
         break;
       }
-      if (error < 1e-2 && beta > 0 && beta < 1 && it >= 3) {
+      if (error < 1e-2 && !held && beta > 0 && beta < 1 && it >= 3) {
         newton = true;
         for (Eigen::Index i : active_) ln_k_(i) = std::log(vapour.x(i) / liquid.x(i));
+        ln_k_is_log_ratio_ = true;
       }
       continue;
     }
@@ -194,6 +206,7 @@ bool Flasher::split_two_phase_pass(double P_kPa, int& iterations, bool& converge
     }
   }
   if (!converged) {
+    ln_k_is_log_ratio_ = false;
     // Out of iterations: report the last K-values' split, evaluated.
     if (!solve_rachford_rice(beta)) return false;
     for (Eigen::Index i : active_) {
@@ -275,6 +288,15 @@ bool Flasher::solve_multiphase_rr(int phase_count) {
 
 bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) {
   converged = false;
+  ln_k_is_log_ratio_ = false;
+  // Every exit hands its phase fractions to the phases (normalised: only the solution
+  // of the multiphase Rachford-Rice sums to 1 by itself), so that no fraction of an
+  // earlier flash stays behind in a result.
+  auto finish = [&] {
+    const double sum = beta3_[0] + beta3_[1] + beta3_[2];
+    for (int p = 0; p < 3; ++p) phases_[p].beta = sum > 0 ? beta3_[p] / sum : 0.0;
+    return beta3_[0] > 0 && beta3_[1] > 0 && beta3_[2] > 0;
+  };
   for (int p = 0; p < 3; ++p) evaluate(phases_[p], P_kPa);
   for (int it = 1; it <= options_.max_iterations; ++it) {
     iterations = it;
@@ -290,7 +312,10 @@ bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) 
       converged = true;
       break;
     }
-    if (!solve_multiphase_rr(3)) return false;
+    if (!solve_multiphase_rr(3)) {
+      finish();
+      return false;
+    }
     for (int p = 0; p < 3; ++p) {
       Phase& phase = phases_[p];
       phase.x.setZero();
@@ -303,7 +328,6 @@ bool Flasher::split_three_phase(double P_kPa, int& iterations, bool& converged) 
       evaluate(phase, P_kPa);
     }
   }
-  for (int p = 0; p < 3; ++p) phases_[p].beta = beta3_[p];
-  return beta3_[0] > 0 && beta3_[1] > 0 && beta3_[2] > 0;
+  return finish();
 }
 }  // namespace thermo

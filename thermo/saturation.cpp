@@ -84,22 +84,36 @@ int Flasher::saturation_solve(double beta, int liquids, double& P_kPa, int& iter
   Phase& vap = phases_[1];
   Phase& aq = phases_[2];
   double beta_w = liquids == 2 ? aq.beta : 0.0;
+  // The compositions of the current iterate were built as x_p = K_p x_ref / S_p, with
+  // ln K_p kept in ln_k_ (vapour) and start_ln_k_ (aqueous) and S_p their sums before
+  // normalising; the iterate is the answer when the K-values its own fugacities give
+  // are those, and the sums agree (which is the material balance).
+  double s_ref = 1, s_vap = 1, s_aq = 1;
   for (int it = 1; it <= options_.max_iterations; ++it) {
     ++iterations;
     evaluate(ref, P_kPa, true);
     evaluate(vap, P_kPa, true);
     if (liquids == 2) evaluate(aq, P_kPa, true);
-    double size = 0;
+    double size = 0, residual = 0;
+    const double ln_vap = std::log(s_ref / s_vap), ln_aq = std::log(s_ref / s_aq);
     for (Eigen::Index i : active_) {
       theta_(i, 0) = ref.ln_phi(i) - vap.ln_phi(i);  // ln K vapour / reference
       theta_(i, 1) = P_kPa * (ref.dlnphi_dP(i) - vap.dlnphi_dP(i));
+      residual = std::max(residual, std::abs(ln_k_(i) + ln_vap - theta_(i, 0)));
       if (liquids == 2) {
         theta_(i, 2) = ref.ln_phi(i) - aq.ln_phi(i);
         work_(i) = P_kPa * (ref.dlnphi_dP(i) - aq.dlnphi_dP(i));
+        residual = std::max(residual, std::abs(start_ln_k_(i) + ln_aq - theta_(i, 2)));
       }
       size = std::max(size, std::abs(theta_(i, 0)));
     }
     if (size < 1e-4) return kTrivial;
+    // Converged on the fugacities of the iterate itself (the pressure step alone can
+    // vanish by chance, as two clamped steps of opposite sign do).
+    if (it > 1 && residual < options_.tolerance) {
+      converged = true;
+      break;
+    }
     // Newton on (s = ln P - ln P0, beta_w) with K linear in s through d ln phi / d ln P.
     double s = 0;
     for (int inner = 0; inner < kInnerNewtonSteps; ++inner) {
@@ -142,9 +156,10 @@ int Flasher::saturation_solve(double beta, int liquids, double& P_kPa, int& iter
     if (!std::isfinite(P_kPa) || P_kPa < kMinPressure_kPa || P_kPa > kMaxPressure_kPa) return kDiverged;
     // New compositions from the updated K-values.
     for (Eigen::Index i : active_) {
-      const double ln_kv = theta_(i, 0) + theta_(i, 1) * s;
+      const double ln_kv = ln_k_(i) = theta_(i, 0) + theta_(i, 1) * s;
       const double kv = std::exp(ln_kv);
-      const double kw = liquids == 2 ? std::exp(theta_(i, 2) + work_(i) * s) : 1.0;
+      double kw = 1.0;
+      if (liquids == 2) kw = std::exp(start_ln_k_(i) = theta_(i, 2) + work_(i) * s);
       const double e = (1.0 - beta - beta_w) + beta * kv + beta_w * kw;
       ref.x(i) = z_(i) / e;
       vap.x(i) = kv * ref.x(i);
@@ -152,17 +167,21 @@ int Flasher::saturation_solve(double beta, int liquids, double& P_kPa, int& iter
     }
     if (liquids == 2 && beta_w < 0) return kSecondLiquidVanished;
     if (liquids == 2 && 1.0 - beta - beta_w < 0) return kFirstLiquidVanished;
-    ref.x /= ref.x.sum();
-    vap.x /= vap.x.sum();
-    if (liquids == 2) aq.x /= aq.x.sum();
-    if (std::abs(s) < options_.tolerance && it > 1) {
-      converged = true;
-      break;
+    s_ref = ref.x.sum();
+    s_vap = vap.x.sum();
+    ref.x /= s_ref;
+    vap.x /= s_vap;
+    if (liquids == 2) {
+      s_aq = aq.x.sum();
+      aq.x /= s_aq;
     }
   }
-  evaluate(ref, P_kPa);
-  evaluate(vap, P_kPa);
-  if (liquids == 2) evaluate(aq, P_kPa);
+  if (!converged) {
+    // Out of iterations: the last compositions and pressure, evaluated.
+    evaluate(ref, P_kPa);
+    evaluate(vap, P_kPa);
+    if (liquids == 2) evaluate(aq, P_kPa);
+  }
   aq.beta = beta_w;
   ref.beta = 1.0 - beta - beta_w;
   vap.beta = beta;
@@ -240,9 +259,17 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     bool converged = false;
     int iterations = 0;
     int outcome = kDiverged;
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    // The phase set changes between solves (an aqueous liquid added or dropped); the
+    // result stands only if the last thing done was a solve that settled with no phase
+    // missing, never a change of the set that no solve followed.
+    bool settled = false;
+    bool phase_missing = false;
+    constexpr int kAttempts = 6;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+      const bool last = attempt == kAttempts - 1;
       outcome = saturation_solve(beta, liquids, P, iterations, converged);
       if (outcome == kSecondLiquidVanished) {
+        if (last) break;
         // Water dissolves or evaporates: start afresh with one liquid.
         liquids = 1;
         P = P_start;
@@ -250,24 +277,68 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
         continue;
       }
       if (outcome == kFirstLiquidVanished) {
+        if (last) break;
         std::swap(phases_[0], phases_[2]);  // the aqueous liquid becomes the only liquid
         liquids = 1;
         continue;
       }
-      if (outcome != kSolved) break;
-      if (liquids == 1 && water_and_more && beta < 1 && active_.size() > 1) {
-        // Is water beyond its solubility in the liquid found?
+      if (outcome != kSolved || !converged) break;
+      if (liquids == 1 && water_and_more && beta < 1) {
+        // A second liquid beside the one found: free water beside a hydrocarbon liquid,
+        // or a hydrocarbon liquid beside an aqueous one. The trials start from the
+        // vapour, which shares the liquid's tangent plane and holds the hydrocarbons
+        // that water all but excludes.
         int stab = 0;
-        if (unstable(phases_[0], P, false, true, stab)) {
-          out.stability_iterations += stab;
+        const bool more = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
+        out.stability_iterations += stab;
+        if (more) {
           phases_[2].x = trial_ / trial_.sum();
+          evaluate(phases_[2], P);
+          if (last || root_like(phases_[2].props) != RootChoice::Liquid) {
+            // No solve follows, or the trial is a vapour the search cannot place.
+            phase_missing = true;
+            settled = true;
+            break;
+          }
+          phases_[2].root = RootChoice::Liquid;
           phases_[2].beta = 1e-3 * (1.0 - beta);
           liquids = 2;
           continue;
         }
-        out.stability_iterations += stab;
       }
+      if (liquids == 1 && water_and_more && beta == 1 && !last) {
+        // A dew point is where the first liquid appears: if the vapour is unstable here
+        // towards a liquid of the other kind (water beside a hydrocarbon dew point, or
+        // the reverse), that liquid appears at a lower pressure.
+        int stab = 0;
+        const bool other = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
+        out.stability_iterations += stab;
+        if (other) {
+          Eigen::VectorXd& x = phases_[0].x;
+          x = trial_ / trial_.sum();
+          evaluate(phases_[0], P);
+          if (root_like(phases_[0].props) != RootChoice::Liquid) {
+            phase_missing = true;
+            settled = true;
+            break;
+          }
+          phases_[0].root = RootChoice::Liquid;
+          phases_[1].x = z_;
+          const double P_first = P;
+          P *= 0.5;
+          outcome = saturation_solve(beta, 1, P, iterations, converged);
+          if (outcome != kSolved || !converged) break;
+          if (!(P < P_first)) phase_missing = true;
+        }
+      }
+      settled = true;
       break;
+    }
+    if (!settled && outcome != kTrivial && outcome != kDiverged && !(outcome == kSolved && !converged)) {
+      out.flash_iterations = iterations;
+      out.status = FlashStatus::NotConverged;
+      out.message = "the search for the phases present did not settle";
+      return;
     }
     out.flash_iterations = iterations;
     if (outcome == kTrivial) return fail("the search reached the trivial solution (no such pressure)");
@@ -286,6 +357,11 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     if (!converged) {
       out.status = FlashStatus::NotConverged;
       out.message = "saturation pressure did not converge";
+    } else if (phase_missing) {
+      out.status = FlashStatus::NotConverged;
+      out.message = "a phase is missing that the search could not add";
+    } else {
+      accept_equilibrium(count_of_phases(liquids), out);
     }
     // Labels: the vapour by construction; liquids by their water content.
     const int count = 1 + liquids;
@@ -309,6 +385,7 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
   // Pure component: liquid and vapour of one composition.
   phases_[0].beta = 1.0 - beta;
   phases_[1].beta = beta;
+  accept_equilibrium(2, out);
   const int liquid_slot = w >= 0 && z_(w) > 0 ? kAqueousLiquid : kHydrocarbonLiquid;
   const int slots[2] = {liquid_slot, kVapour};
   for (int p = 0; p < 2; ++p) {

@@ -20,13 +20,13 @@ constexpr double kTinyMoles = 1e-300;
 
 }  // namespace
 
-Flasher::Trial Flasher::run_trial(double P_kPa) {
+Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
   Trial t;
   const auto m = static_cast<Eigen::Index>(active_.size());
   for (int it = 1; it <= options_.max_iterations; ++it) {
     t.iterations = it;
     const bool newton = it > kTrialSubstitutions;
-    mixture_.ln_phi(trial_, P_kPa, RootChoice::MinimumGibbs, work_, nullptr, newton ? &jac_a_ : nullptr);
+    mixture_.ln_phi(trial_, P_kPa, root, work_, nullptr, newton ? &jac_a_ : nullptr);
     double w_sum = 0;
     for (Eigen::Index i : active_) w_sum += trial_(i);
     const double ln_w_sum = std::log(w_sum);
@@ -80,6 +80,19 @@ Flasher::Trial Flasher::run_trial(double P_kPa) {
   return t;
 }
 
+bool Flasher::vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations) {
+  if (root_like(phase.props) != RootChoice::Liquid) return false;
+  for (Eigen::Index i : active_) {
+    ln_x_(i) = std::log(phase.x(i));
+    d_(i) = ln_x_(i) + phase.ln_phi(i);
+  }
+  trial_.setZero();
+  for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i));
+  const Trial t = run_trial(P_kPa, RootChoice::Vapour);
+  iterations += t.iterations;
+  return !t.trivial && t.tm < kUnstableTm;
+}
+
 bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                        bool water_first) {
   const Eigen::VectorXd& x = phase.x;
@@ -89,8 +102,8 @@ bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, boo
     ln_x_(i) = std::log(x(i));
     d_(i) = ln_x_(i) + ln_phi_x(i);
   }
-  auto run = [&] {
-    const Trial t = run_trial(P_kPa);
+  auto run = [&](RootChoice root = RootChoice::MinimumGibbs) {
+    const Trial t = run_trial(P_kPa, root);
     iterations += t.iterations;
     return !t.trivial && t.tm < kUnstableTm;
   };
@@ -125,6 +138,32 @@ bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, boo
       for (Eigen::Index i : active_) trial_(i) = x(i) * std::exp(-wilson_(i));
       trial_(w) = 1e-8 * trial_(w);
       if (run()) return true;
+    }
+    // In a close-boiling mixture the incipient phase has nearly the tested phase's
+    // composition, where the minimum-Gibbs root is the tested phase's own: the trials
+    // above fall back onto it. A trial held on the other root finds the split (a
+    // negative distance on either root proves instability, the other root's Gibbs
+    // energy being the higher).
+    const RootChoice other = liquid_like ? RootChoice::Vapour : RootChoice::Liquid;
+    const PhaseProperties props = mixture_.ln_phi(x, P_kPa, other, work_);
+    if (props.Z != phase.props.Z) {
+      trial_.setZero();
+      for (Eigen::Index i : active_) trial_(i) = std::exp(d_(i) - work_(i));
+      if (run(other)) return true;
+    }
+    // With an alcohol present, liquids split where Wilson's K-values see nothing (an
+    // alcohol-rich liquid, or a light-hydrocarbon-rich one beside it): a trial of each
+    // component nearly pure, alcohols first.
+    bool polar = false;
+    for (Eigen::Index k : active_) polar = polar || is_polar(k);
+    for (int pass = 0; polar && pass < 2; ++pass) {
+      for (Eigen::Index k : active_) {
+        if (is_polar(k) != (pass == 0) || (w >= 0 && k == w)) continue;
+        trial_.setZero();
+        for (Eigen::Index i : active_) trial_(i) = 1e-6 * x(i);
+        trial_(k) = 1.0;
+        if (run(RootChoice::Liquid)) return true;
+      }
     }
   }
   return !water_first && water();

@@ -61,6 +61,7 @@ TEST_F(CompanionEntry, GivesEmptyValueAndAReasonWhenNothingSolves) {
         {"TVP above what 20 psi gives", api5b11::TvpFromRvp_psia(30.0, 1.0, 60.0), 1.0, "No RVP within 1 - 20 psi"},
         {"slope root of a negative slope", 5.0, std::sqrt(-0.5), "not finite"},
         {"negative TVP", -1.0, 1.0, "not positive"},
+        {"negative slope root", api5b11::TvpFromRvp_psia(9.0, -0.5, 60.0), -0.5, "slope root is negative"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -14,12 +14,22 @@ namespace {
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-void AppendDescendantText(const pugi::xml_node& node, std::string& text) {
-    for (const pugi::xml_node& child : node.children()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            text += child.value();
-        else if (child.type() == pugi::node_element)
-            AppendDescendantText(child, text);
+// Text of every descendant in document order, by walking the tree with sibling and
+// parent links: no recursion, so a deeply nested document cannot exhaust the stack.
+void AppendDescendantText(const pugi::xml_node& root, std::string& text) {
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+            text += node.value();
+        } else if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        // Next in document order: the next sibling, else that of the nearest ancestor
+        // below the root that has one.
+        while (node != root && !node.next_sibling()) node = node.parent();
+        if (node == root) break;
+        node = node.next_sibling();
     }
 }
 

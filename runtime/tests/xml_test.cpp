@@ -206,6 +206,30 @@ TEST_F(XmlService, ElementTextJoinsDescendantText) {
     EXPECT_EQ(b->get_text(nullptr), E_POINTER);
 }
 
+TEST_F(XmlService, TextOfADeeplyNestedDocumentNeedsNoDeepStack) {
+    // 100 000 nested elements, text at every tenth level and at the bottom: the text is
+    // gathered without recursion (a recursive walk overflows the stack here).
+    constexpr int kDepth = 100000;
+    std::u16string text;
+    std::u16string expected;
+    for (int level = 0; level < kDepth; ++level) {
+        text += u"<e>";
+        if (level % 10000 == 0) {
+            text += u"x";
+            expected += u"x";
+        }
+    }
+    text += u"bottom";
+    expected += u"bottom";
+    for (int level = 0; level < kDepth; ++level) text += u"</e>";
+    ComPtr<IXMLDOMDocument> document = LoadedDocument(text.c_str());
+    ASSERT_TRUE(document);
+    EXPECT_EQ(TextOf(document.get()), expected);
+    ComPtr<IXMLDOMNode> outer;
+    ASSERT_EQ(document->selectSingleNode(u"e/e", outer.put()), S_OK);
+    EXPECT_EQ(TextOf(outer.get()), expected.substr(1));
+}
+
 TEST_F(XmlService, MalformedTextDoesNotParseAndEmptiesTheDocument) {
     const char16_t* const malformed[] = {
         u"",

@@ -108,5 +108,39 @@ TEST(ComponentDatabase, FilesOnDiskGiveTheEmbeddedTable) {
   EXPECT_THROW(ComponentDatabase("host_id,name\n1,x\n", "name_i,name_j,kij\n"), std::runtime_error);
 }
 
+TEST(ComponentDatabase, NumbersThatDoNotFitAreClearErrors) {
+  // One row of the table with its host id and CAS number replaced.
+  const std::string header =
+      "host_id,name,formula,aliases,cas,mw_g_mol,tc_K,pc_kPa,omega,tb_K,sg_60F,liquid_density_kg_m3_at_15C,zra,"
+      "pr_volume_shift_cm3_mol\n";
+  auto row = [&](const std::string& id, const std::string& cas) {
+    return header + id + ",methane,CH4,C1," + cas + ",16.04,190.56,4599.0,0.0115,111.6,,,0.2892,-5.087\n";
+  };
+  EXPECT_EQ(ComponentDatabase(row("7", "74-82-8"), "name_i,name_j,kij\n").find("74-82-8").host_id, 7);
+  struct Case { std::string id, cas, fragment; };
+  const Case cases[] = {
+      {"1", "12345678901234567890", "CAS number '12345678901234567890'"},
+      {"1", "9223372036854775808", "too long"},
+      {"1e300", "74-82-8", "bad host id '1e300'"},
+      {"nan", "74-82-8", "bad host id 'nan'"},
+      {"-3", "74-82-8", "bad host id"},
+      {"2.5", "74-82-8", "bad host id"},
+      {"2147483648", "74-82-8", "bad host id"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ComponentDatabase(row(c.id, c.cas), "name_i,name_j,kij\n");
+      ADD_FAILURE() << "accepted host id " << c.id << ", CAS " << c.cas;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.fragment), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("methane"), std::string::npos) << e.what();
+    }
+  }
+  // A key with more digits than any number holds finds nothing.
+  const ComponentDatabase& db = ComponentDatabase::builtin();
+  EXPECT_EQ(db.find_if_present("123456789012345678901234"), nullptr);
+  EXPECT_THROW(db.find("123456789012345678901234"), std::invalid_argument);
+}
+
 }  // namespace
 }  // namespace thermo

@@ -33,8 +33,10 @@ TEST(BadInput, EveryFlashRejectsItWithAMessage) {
       {"zero temperature", 0, 100, 0, {0.5, 0.5, 0}},
       {"negative temperature", -5, 100, 0, {0.5, 0.5, 0}},
       {"NaN temperature", kNaN, 100, 0, {0.5, 0.5, 0}},
+      {"infinite temperature", kInf, 100, 0, {0.5, 0.5, 0}},
       {"zero pressure", 300, 0, 0, {0.5, 0.5, 0}},
       {"infinite pressure", 300, kInf, 0, {0.5, 0.5, 0}},
+      {"NaN pressure", 300, kNaN, 0, {0.5, 0.5, 0}},
   };
   for (const Case& c : cases) {
     const FlashResult pt = flasher.flash_pt(c.T, c.P, c.z);
@@ -42,10 +44,13 @@ TEST(BadInput, EveryFlashRejectsItWithAMessage) {
     EXPECT_FALSE(pt.message.empty()) << c.what;
     EXPECT_EQ(pt.phase_count, 0) << c.what;
     for (const auto& p : pt.phases) EXPECT_FALSE(p.present) << c.what;
+    // Not even the echo of the input is non-finite.
+    EXPECT_TRUE(std::isfinite(pt.T_K) && std::isfinite(pt.P_kPa)) << c.what;
     if (std::string(c.what).find("pressure") == std::string::npos) {
       const FlashResult sat = flasher.flash_t_beta(c.T, c.beta, c.z);
       EXPECT_EQ(sat.status, FlashStatus::InvalidInput) << c.what;
       EXPECT_FALSE(sat.message.empty()) << c.what;
+      EXPECT_TRUE(std::isfinite(sat.T_K) && std::isfinite(sat.P_kPa)) << c.what;
     }
   }
   for (double beta : {-0.1, 1.1, kNaN}) {

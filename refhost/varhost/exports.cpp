@@ -1,4 +1,4 @@
-// The test variable server's entry points and its class objects. A class object is
+// The variable server's entry points and its class objects. A class object is
 // made fresh for each request and counted like every other object, so a test sees
 // whether the library released it.
 #include <atomic>
@@ -6,7 +6,7 @@
 
 #include "bookkeeping.h"
 #include "host/variables.h"
-#include "testsupport/varhost/varhost_control.h"
+#include "varhost_server.h"
 #include "variable_set.h"
 #include "variables.h"
 
@@ -65,7 +65,7 @@ Maker MakerOf(const CLSID& classId) {
     if (classId == volacor::CLSID_VariableSet) return &NewVariableSet;
     if (classId == volacor::CLSID_RealVariable) return &NewRealVariable;
     if (classId == volacor::CLSID_RealVectorVariable) return &NewVectorVariable;
-    if (classId == CLSID_EnumeratedVariable) return &NewEnumeratedVariable;
+    if (classId == CLSID_EnumeratedVariable) return &NewRealVariable;
     return nullptr;
 }
 

@@ -1,4 +1,4 @@
-// The test server's variable set.
+// The server's variable set.
 #pragma once
 
 #include "comrt/unknown.h"

@@ -1,17 +1,18 @@
-// What the test variable server counts and which failures a test switched on.
+// What the variable server counts: its live objects always (DllCanUnloadNow needs them),
+// and, once a test switched testing on, every call and the failures it asked for.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <string>
 
 #include "comrt/types.h"
 
 namespace varhost {
 
-// Counts the call, then answers the failure a test asked for, or S_OK.
+// S_OK, unless testing is on: then counts the call and answers the failure a test asked
+// for, or S_OK.
 HRESULT Enter(const char* operation);
-// Counts the call and keeps its int32 argument, then answers as Enter does.
+// As Enter, keeping the int32 argument as well.
 HRESULT EnterWithInt(const char* operation, int32_t argument);
 
 int32_t LiveObjects();
@@ -31,6 +32,7 @@ public:
     ReferenceCount() = default;
     ReferenceCount(const ReferenceCount&) {}  // a copy is a new object: one reference
     ReferenceCount& operator=(const ReferenceCount&) = delete;
+    // Relaxed: taking a reference needs no ordering; the last release orders the deletion.
     ULONG Add() { return count_.fetch_add(1, std::memory_order_relaxed) + 1; }
     // True when the count reached zero and the object must go.
     bool Drop(ULONG& left) {

@@ -1,7 +1,9 @@
-// The test server's variables: real, enumerated (a real with texts) and vector.
+// The server's variables: real (answering IRealVariable and IEnumeratedVariable) and
+// real vector (answering IRealVectorVariable and IEnumeratedVariable).
 #pragma once
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bookkeeping.h"
@@ -15,22 +17,29 @@ using volacor::EMPTY_VALUE;
 
 // Creation functions for the class objects: one reference for the caller.
 HRESULT NewRealVariable(IUnknown** out);
-HRESULT NewEnumeratedVariable(IUnknown** out);
 HRESULT NewVectorVariable(IUnknown** out);
 
 // The tagged name of any variable of this server ("" when it is none).
 std::u16string TaggedNameOf(IUnknown* variable);
 
-// Names, flags and units every variable shares, and the reference count.
-template <class Interface>
-class VariableCore : public Interface, private Counted {
+// Names, flags, units, enumeration texts and the reference count every variable shares.
+// Faces are the interfaces the variable answers, the first one its identity: one
+// definition of each shared operation overrides it in every face.
+template <class... Faces>
+class VariableCore : public Faces..., private Counted {
+    using Identity = std::tuple_element_t<0, std::tuple<Faces...>>;
+
 public:
     HRESULT QueryInterface(const GUID& iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (!(iid == IID_IUnknown) && !(iid == volacor::IID_IHostVariable) && !Answers(iid)) return E_NOINTERFACE;
+        if (iid == IID_IUnknown || iid == volacor::IID_IHostVariable) {
+            *out = static_cast<Identity*>(this);
+        } else {
+            *out = Face(iid);
+            if (!*out) return E_NOINTERFACE;
+        }
         AddRef();
-        *out = static_cast<Interface*>(this);
         return S_OK;
     }
     ULONG AddRef() override { return references_.Add(); }
@@ -107,12 +116,46 @@ public:
         return TakeValuesOf(other);
     }
 
+    // IEnumeratedVariable's texts (every variable of the server answers it). Flag A says the texts are in use, flag B whether the
+    // user may enter a value that has no text; the server keeps both for the host.
+    HRESULT GetEnumCount(int32_t* count) override {
+        if (HRESULT hr = Enter("GetEnumCount"); FAILED(hr)) return hr;
+        if (!count) return E_POINTER;
+        *count = static_cast<int32_t>(texts_.size());
+        return S_OK;
+    }
+    HRESULT GetEnumText(int32_t index, BSTR* text) override {
+        if (HRESULT hr = Enter("GetEnumText"); FAILED(hr)) return hr;
+        if (!text) return E_POINTER;
+        *text = nullptr;
+        if (index < 0 || static_cast<size_t>(index) >= texts_.size()) return E_INVALIDARG;
+        return ToBstr(texts_[static_cast<size_t>(index)], text);
+    }
+    HRESULT SetEnumFlagA(int32_t flag) override {
+        if (HRESULT hr = EnterWithInt("SetEnumFlagA", flag); FAILED(hr)) return hr;
+        enumFlagA_ = flag;
+        return S_OK;
+    }
+    HRESULT SetEnumFlagB(int32_t flag) override {
+        if (HRESULT hr = EnterWithInt("SetEnumFlagB", flag); FAILED(hr)) return hr;
+        enumFlagB_ = flag;
+        return S_OK;
+    }
+    HRESULT SetEnumText(int32_t index, BSTR text) override {
+        if (HRESULT hr = EnterWithInt("SetEnumText", index); FAILED(hr)) return hr;
+        if (index < 0) return E_INVALIDARG;
+        if (static_cast<size_t>(index) >= texts_.size()) texts_.resize(static_cast<size_t>(index) + 1);
+        texts_[static_cast<size_t>(index)] = FromBstr(text);
+        return S_OK;
+    }
+
 protected:
     VariableCore() = default;
     VariableCore(const VariableCore&) = default;
     virtual ~VariableCore() = default;
 
-    virtual bool Answers(const GUID& iid) const = 0;
+    // The face for an interface id other than IUnknown's and IHostVariable's, or null.
+    virtual void* Face(const GUID& iid) = 0;
     virtual bool HoldsNoValue() const = 0;
     virtual void ForgetValues() = 0;
     virtual int32_t Kind() const = 0;
@@ -125,6 +168,9 @@ private:
     std::u16string displayName_;
     std::u16string units_;
     int32_t flags_ = 0;
+    int32_t enumFlagA_ = 0;
+    int32_t enumFlagB_ = 0;
+    std::vector<std::u16string> texts_;
 };
 
 }  // namespace varhost

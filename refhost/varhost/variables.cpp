@@ -15,12 +15,13 @@ using volacor::IRealVectorVariable;
 
 constexpr int32_t kRealKind = 0;
 constexpr int32_t kVectorKind = 1;
-constexpr int32_t kEnumeratedKind = 2;
 
-// One real value, shared by the real and the enumerated variable.
-template <class Interface>
-class RealValued : public VariableCore<Interface> {
+// One real value; its texts (if any) name the values it may take.
+class RealVariable final : public VariableCore<IEnumeratedVariable> {
 public:
+    RealVariable() = default;
+    RealVariable(const RealVariable&) = default;
+
     HRESULT GetValue(double* value) override {
         if (HRESULT hr = Enter("GetValue"); FAILED(hr)) return hr;
         if (!value) return E_POINTER;
@@ -33,9 +34,18 @@ public:
         return S_OK;
     }
 
-protected:
+private:
+    void* Face(const GUID& iid) override {
+        if (iid == volacor::IID_IRealVariable || iid == volacor::IID_IEnumeratedVariable)
+            return static_cast<IEnumeratedVariable*>(this);
+        return nullptr;
+    }
     bool HoldsNoValue() const override { return value_ == EMPTY_VALUE; }
     void ForgetValues() override { value_ = EMPTY_VALUE; }
+    int32_t Kind() const override { return kRealKind; }
+    IUnknown* MakeCopy() const override {
+        return static_cast<IEnumeratedVariable*>(new (std::nothrow) RealVariable(*this));
+    }
     HRESULT TakeValuesOf(IUnknown* other) override {
         ComPtr<IRealVariable> real;
         HRESULT hr = other->QueryInterface(volacor::IID_IRealVariable, real.put_void());
@@ -46,60 +56,12 @@ protected:
         return hr;
     }
 
-private:
     double value_ = EMPTY_VALUE;
 };
 
-class RealVariable final : public RealValued<IRealVariable> {
-public:
-    RealVariable() = default;
-    RealVariable(const RealVariable&) = default;
-
-private:
-    bool Answers(const GUID& iid) const override { return iid == volacor::IID_IRealVariable; }
-    int32_t Kind() const override { return kRealKind; }
-    IUnknown* MakeCopy() const override { return new (std::nothrow) RealVariable(*this); }
-};
-
-class EnumeratedVariable final : public RealValued<IEnumeratedVariable> {
-public:
-    EnumeratedVariable() = default;
-    EnumeratedVariable(const EnumeratedVariable&) = default;
-
-    HRESULT GetEnumCount(int32_t* count) override {
-        if (HRESULT hr = Enter("GetEnumCount"); FAILED(hr)) return hr;
-        if (!count) return E_POINTER;
-        *count = static_cast<int32_t>(texts_.size());
-        return S_OK;
-    }
-    HRESULT GetEnumText(int32_t index, BSTR* text) override {
-        if (HRESULT hr = Enter("GetEnumText"); FAILED(hr)) return hr;
-        if (!text) return E_POINTER;
-        *text = nullptr;
-        if (index < 0 || static_cast<size_t>(index) >= texts_.size()) return E_INVALIDARG;
-        return ToBstr(texts_[static_cast<size_t>(index)], text);
-    }
-    HRESULT SetEnumFlagA(int32_t flag) override { return EnterWithInt("SetEnumFlagA", flag); }
-    HRESULT SetEnumFlagB(int32_t flag) override { return EnterWithInt("SetEnumFlagB", flag); }
-    HRESULT SetEnumText(int32_t index, BSTR text) override {
-        if (HRESULT hr = EnterWithInt("SetEnumText", index); FAILED(hr)) return hr;
-        if (index < 0) return E_INVALIDARG;
-        if (static_cast<size_t>(index) >= texts_.size()) texts_.resize(static_cast<size_t>(index) + 1);
-        texts_[static_cast<size_t>(index)] = FromBstr(text);
-        return S_OK;
-    }
-
-private:
-    bool Answers(const GUID& iid) const override {
-        return iid == volacor::IID_IRealVariable || iid == volacor::IID_IEnumeratedVariable;
-    }
-    int32_t Kind() const override { return kEnumeratedKind; }
-    IUnknown* MakeCopy() const override { return new (std::nothrow) EnumeratedVariable(*this); }
-
-    std::vector<std::u16string> texts_;
-};
-
-class VectorVariable final : public VariableCore<IRealVectorVariable> {
+// A vector of reals that grows as elements are set. Through IEnumeratedVariable its
+// texts name the elements, and GetValue/SetValue reach element 0.
+class VectorVariable final : public VariableCore<IRealVectorVariable, IEnumeratedVariable> {
 public:
     VectorVariable() = default;
     VectorVariable(const VectorVariable&) = default;
@@ -130,9 +92,16 @@ public:
         elements_.resize(static_cast<size_t>(length), EMPTY_VALUE);
         return S_OK;
     }
+    // IEnumeratedVariable's value: element 0.
+    HRESULT GetValue(double* value) override { return GetElement(0, value); }
+    HRESULT SetValue(double value) override { return SetElement(0, value); }
 
 private:
-    bool Answers(const GUID& iid) const override { return iid == volacor::IID_IRealVectorVariable; }
+    void* Face(const GUID& iid) override {
+        if (iid == volacor::IID_IRealVectorVariable) return static_cast<IRealVectorVariable*>(this);
+        if (iid == volacor::IID_IEnumeratedVariable) return static_cast<IEnumeratedVariable*>(this);
+        return nullptr;
+    }
     bool HoldsNoValue() const override {
         for (double element : elements_)
             if (element != EMPTY_VALUE) return false;
@@ -140,7 +109,9 @@ private:
     }
     void ForgetValues() override { elements_.clear(); }
     int32_t Kind() const override { return kVectorKind; }
-    IUnknown* MakeCopy() const override { return new (std::nothrow) VectorVariable(*this); }
+    IUnknown* MakeCopy() const override {
+        return static_cast<IRealVectorVariable*>(new (std::nothrow) VectorVariable(*this));
+    }
     HRESULT TakeValuesOf(IUnknown* other) override {
         ComPtr<IRealVectorVariable> vector;
         HRESULT hr = other->QueryInterface(volacor::IID_IRealVectorVariable, vector.put_void());
@@ -157,18 +128,19 @@ private:
     std::vector<double> elements_;
 };
 
-template <class Variable>
-HRESULT NewVariable(IUnknown** out) {
+}  // namespace
+
+HRESULT NewRealVariable(IUnknown** out) {
     if (!out) return E_POINTER;
-    *out = new (std::nothrow) Variable();
+    *out = static_cast<IEnumeratedVariable*>(new (std::nothrow) RealVariable());
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-}  // namespace
-
-HRESULT NewRealVariable(IUnknown** out) { return NewVariable<RealVariable>(out); }
-HRESULT NewEnumeratedVariable(IUnknown** out) { return NewVariable<EnumeratedVariable>(out); }
-HRESULT NewVectorVariable(IUnknown** out) { return NewVariable<VectorVariable>(out); }
+HRESULT NewVectorVariable(IUnknown** out) {
+    if (!out) return E_POINTER;
+    *out = static_cast<IRealVectorVariable*>(new (std::nothrow) VectorVariable());
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
 
 std::u16string TaggedNameOf(IUnknown* variable) {
     ComPtr<IHostVariable> host;

@@ -1,4 +1,4 @@
-// Wide strings in and out of the test variable server.
+// Wide strings in and out of the variable server.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
-// The test variable server behaves as the host's documented interfaces say, since the
-// library's tests rely on it: clones, lookups, vectors, copies and its own counters.
+// The variable server behaves as the host's documented interfaces say, since the
+// library and its tests rely on it: clones, lookups, vectors, enumeration texts, copies,
+// class objects, and the counters and failure switches of its testing mode.
 #include <gtest/gtest.h>
 
 #include "comrt/com_ptr.h"
@@ -143,6 +144,85 @@ TEST_F(VarhostTest, CountersAndFailureSwitches) {
     control.Reset();
     EXPECT_EQ(real->SetValue(4.0), S_OK);
     EXPECT_EQ(control.CallCount("SetValue"), 1);
+}
+
+TEST_F(VarhostTest, BothKindsOfVariableAnswerTheEnumeratedInterface) {
+    auto vector = Make<IRealVectorVariable>(CLSID_RealVectorVariable, IID_IRealVectorVariable, u"Phase_Values");
+    ComPtr<IEnumeratedVariable> texts;
+    ASSERT_EQ(vector->QueryInterface(IID_IEnumeratedVariable, texts.put_void()), S_OK);
+    // One object whichever face is asked: the same identity, names and values.
+    ComPtr<IUnknown> fromVector, fromTexts;
+    vector->QueryInterface(IID_IUnknown, fromVector.put_void());
+    texts->QueryInterface(IID_IUnknown, fromTexts.put_void());
+    EXPECT_EQ(fromVector.get(), fromTexts.get());
+    BSTR name = nullptr;
+    ASSERT_EQ(texts->GetTaggedName(&name), S_OK);
+    EXPECT_EQ(std::u16string(name), u"Phase_Values");
+    SysFreeString(name);
+    EXPECT_EQ(texts->SetEnumText(1, Text(u"VAP").get()), S_OK);
+    EXPECT_EQ(texts->SetEnumText(0, Text(u"FEED").get()), S_OK);
+    EXPECT_EQ(texts->SetValue(12.5), S_OK) << "the enumerated value of a vector is its element 0";
+    double element = 0;
+    vector->GetElement(0, &element);
+    EXPECT_EQ(element, 12.5);
+
+    // A client's copy keeps the texts.
+    auto set = Make<IVariableSet>(CLSID_VariableSet, IID_IVariableSet);
+    set->Add(vector.get());
+    IVariableSet* copy = nullptr;
+    ASSERT_EQ(set->Clone(&copy), S_OK);
+    ComPtr<IVariableSet> owned = ComPtr<IVariableSet>::Attach(copy);
+    ComPtr<IUnknown> found;
+    ComPtr<IEnumeratedVariable> copiedTexts;
+    ASSERT_EQ(copy->FindVariable(Text(u"Phase_Values").get(), found.put()), S_OK);
+    ASSERT_EQ(found->QueryInterface(IID_IEnumeratedVariable, copiedTexts.put_void()), S_OK);
+    int32_t count = 0;
+    copiedTexts->GetEnumCount(&count);
+    EXPECT_EQ(count, 2);
+    BSTR text = nullptr;
+    ASSERT_EQ(copiedTexts->GetEnumText(1, &text), S_OK);
+    EXPECT_EQ(std::u16string(text), u"VAP");
+    SysFreeString(text);
+    EXPECT_EQ(copiedTexts->GetEnumText(2, &text), E_INVALIDARG);
+    EXPECT_EQ(text, nullptr);
+
+    auto real = Make<IRealVariable>(CLSID_RealVariable, IID_IRealVariable, u"Mode");
+    ComPtr<IEnumeratedVariable> choices;
+    ASSERT_EQ(real->QueryInterface(IID_IEnumeratedVariable, choices.put_void()), S_OK);
+    choices->SetValue(2.0);
+    double value = 0;
+    real->GetValue(&value);
+    EXPECT_EQ(value, 2.0);
+    ComPtr<IRealVectorVariable> notAVector;
+    EXPECT_EQ(real->QueryInterface(IID_IRealVectorVariable, notAVector.put_void()), E_NOINTERFACE);
+    EXPECT_EQ(notAVector.get(), nullptr);
+}
+
+TEST_F(VarhostTest, ClassObjectsServeTheThreeClassesAlone) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(getClassObject(IID_IVariableSet, IID_IClassFactory, factory.put_void()), CLASS_E_CLASSNOTAVAILABLE)
+        << "an interface id is no class id";
+    EXPECT_EQ(factory.get(), nullptr);
+    ASSERT_EQ(getClassObject(CLSID_RealVariable, IID_IClassFactory, factory.put_void()), S_OK);
+    ComPtr<IUnknown> made;
+    ComPtr<IUnknown> outer;
+    getClassObject(CLSID_VariableSet, IID_IClassFactory, outer.put_void());  // any object will do as outer
+    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, made.put_void()), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IVariableSet, made.put_void()), E_NOINTERFACE);
+    EXPECT_EQ(made.get(), nullptr);
+}
+
+TEST_F(VarhostTest, WithTestingOffNoFailureIsInjectedAndNothingCounted) {
+    const auto enable = reinterpret_cast<varhost_EnableTestingFn>(
+        GetProcAddress(CoLoadLibrary(u"varhost2.dll", 1), "varhost_EnableTesting"));
+    ASSERT_NE(enable, nullptr);
+    auto real = Make<IRealVariable>(CLSID_RealVariable, IID_IRealVariable);
+    control.FailOperation("SetValue", 0, E_FAIL);
+    enable(0);
+    EXPECT_EQ(real->SetValue(1.0), S_OK);
+    enable(1);
+    EXPECT_EQ(real->SetValue(1.0), E_FAIL);
+    EXPECT_EQ(control.CallCount("SetValue"), 1) << "only the call made while testing was on";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "cli/errors.h"
 #include "cli/output_format.h"
 #include "host/phase.h"
+#include "refhost/manager/correlation_manager.h"
 #include "refhost/manager/host_flash.h"
 #include "refhost/stream/material_stream.h"
 #include "refhost/streams/stream_fluid.h"
@@ -137,8 +138,15 @@ int run_flash(const FlashOptions& options) {
         std::move(built.fluid),
         {spec.name, spec.temperature_C, spec.pressure_kPa, spec.molar_flow_kmol_h, std::move(built.z)});
     for (const std::string& warning : spec.warnings) std::cerr << "volacor: " << options.stream << ": " << warning << "\n";
-    const refhost::FlashReport report =
-        refhost::FlashStream(*stream.get(), options.temperature_C, options.pressure_kPa, options.vapourFraction);
+    const refhost::FlashReport report = [&] {
+        try {
+            return refhost::FlashStream(*stream.get(), options.temperature_C, options.pressure_kPa,
+                                        options.vapourFraction);
+        } catch (const refhost::CorrelationError& error) {
+            throw refhost::CorrelationError(
+                options.stream + " cannot be flashed at these conditions (" + error.what() + ").", error.status());
+        }
+    }();
     if (options.format == "json") {
         std::cout << FlashJson(report, spec.name).dump(2) << "\n";
     } else {

@@ -28,6 +28,19 @@ int main(int argc, char** argv) {
     AddComponentsCommand(app, run);
     AddBatchCommand(app, run);
     AddWorkerCommand(app, run);
+    const auto isCommand = [&app](const char* name) {
+        try {
+            return app.get_subcommand(name) != nullptr;
+        } catch (const CLI::OptionNotFound&) {
+            return false;
+        }
+    };
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(argv[1])) {
+        std::cerr << "volacor: '" << argv[1]
+                  << "' is not a command; the commands are rvp, flash, methods, components and batch "
+                     "(see 'volacor --help').\n";
+        return kExitBadInput;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {

@@ -2,8 +2,8 @@
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libpugixml-dev libeigen3-dev nlohmann-json3-dev libcli11-dev libboost-dev
-          clang libclang-rt-dev)
+          libpugixml-dev libeigen3-dev nlohmann-json3-dev libcli11-dev libboost-dev clang libclang-rt-dev
+          python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

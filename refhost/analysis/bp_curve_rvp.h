@@ -1,0 +1,35 @@
+// The boiling-point-curve RVP of a phase: the pressure at 37.78 °C (100 °F) at which
+// the phase splits into vapour and liquid with a vapour/liquid volume ratio of 4, its
+// non-condensable gases left in.
+#pragma once
+
+#include <span>
+
+#include "thermo/flasher.h"
+
+namespace refhost {
+
+struct BpCurveRvpOptions {
+    double temperature_C = 37.78;
+    double vapourLiquidRatio = 4.0;
+    double tolerance = 1e-9;  // relative, on the volume fraction of vapour
+    int maxIterations = 100;
+};
+
+struct BpCurveRvpResult {
+    double pressure_kPa;  // EMPTY_VALUE when there is none
+    double ratio;         // the vapour/liquid volume ratio reached there (EMPTY_VALUE if none)
+    int flashes;          // flashes used
+};
+
+// x: mole fractions over the flasher's fluid. EMPTY_VALUE when the phase has no
+// pressure with that ratio at that temperature (a gas that forms too little liquid,
+// no bubble point) or a flash fails.
+BpCurveRvpResult BoilingPointCurveRvp(thermo::Flasher& flasher, std::span<const double> x,
+                                      const BpCurveRvpOptions& options = {});
+
+// The same with a flasher of its own.
+double BoilingPointCurveRvp_kPa(const thermo::Fluid& fluid, std::span<const double> x,
+                                const BpCurveRvpOptions& options = {});
+
+}  // namespace refhost

@@ -1,0 +1,14 @@
+#include "refhost/streams/stream_spec.h"
+
+namespace refhost {
+
+const char* BasisName(CompositionBasis basis) {
+    switch (basis) {
+        case CompositionBasis::Mole: return "mole";
+        case CompositionBasis::Mass: return "mass";
+        case CompositionBasis::LiquidVolume: return "liquid_volume";
+    }
+    return "";
+}
+
+}  // namespace refhost

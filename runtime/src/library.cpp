@@ -79,6 +79,21 @@ std::string MapLibraryName(const std::string& name) {
     return name.substr(0, fileStart) + "lib" + file.substr(0, file.size() - 4) + ".so";
 }
 
+namespace detail {
+
+void* LoadAutoFreeOnce(const std::string& path, const void* caller) {
+    // Loaded outside the lock: the library's constructors may load in turn.
+    void* handle = LoadForCaller(MapLibraryName(path), caller);
+    if (!handle) return nullptr;
+    AutoFreeLibraries& libraries = AutoFree();
+    std::lock_guard<std::mutex> guard(libraries.lock);
+    auto [entry, inserted] = libraries.loads.try_emplace(handle, 1);
+    // Already held for the unload pass: give back the load just taken.
+    if (!inserted) dlclose(handle);
+    return handle;
+}
+
+}  // namespace detail
 }  // namespace comrt
 
 extern "C" {

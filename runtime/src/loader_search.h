@@ -10,4 +10,9 @@ namespace comrt::detail {
 // caller); null when it cannot be found or loaded.
 void* LoadForCaller(const std::string& name, const void* caller) noexcept;
 
+// Loads a component library for activation as CoLoadLibrary(name, TRUE) does, but holds
+// at most one such load: the first activation loads it, later ones find it, and
+// CoFreeUnusedLibraries gives the load back once DllCanUnloadNow says S_OK.
+void* LoadAutoFreeOnce(const std::string& name, const void* caller);
+
 }  // namespace comrt::detail

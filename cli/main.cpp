@@ -1,0 +1,47 @@
+// volacor: the RVP of process streams by the nine Volacor methods, through the
+// reference host, as a host simulator would compute them. Data goes to standard output,
+// diagnostics to standard error; exit 0 on success, 2 for bad input, 1 otherwise.
+#include <exception>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+#include "cli/errors.h"
+#include "refhost/manager/correlation_manager.h"
+
+int main(int argc, char** argv) {
+    using namespace volacor::cli;
+    CLI::App app{"Reid vapour pressure (RVP) of process streams by nine methods: API 5B1.1, API 5B1.2, a "
+                 "closed-form API variant, ASTM D323-73/79, D323-82, D4953-91, D5191-91, D6377-16 and a "
+                 "modified ASTM method.",
+                 "volacor"};
+    app.require_subcommand(1);
+    app.footer("Run 'volacor COMMAND --help' for the options of a command. Exit status: 0 success, "
+               "2 bad input (options, stream or batch files), 1 any other failure.");
+    CommandRun run;
+    AddRvpCommand(app, run);
+    AddFlashCommand(app, run);
+    AddMethodsCommand(app, run);
+    AddComponentsCommand(app, run);
+    AddBatchCommand(app, run);
+    AddWorkerCommand(app, run);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? kExitSuccess : kExitBadInput;
+    }
+    try {
+        return run ? run() : kExitBadInput;
+    } catch (const InputError& error) {
+        std::cerr << "volacor: " << error.what() << "\n";
+        return kExitBadInput;
+    } catch (const refhost::CorrelationError& error) {
+        std::cerr << "volacor: " << error.what() << "\n";
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        std::cerr << "volacor: " << error.what() << "\n";
+        return kExitFailure;
+    }
+}

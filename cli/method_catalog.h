@@ -1,0 +1,21 @@
+// The nine methods as the command shows them, from the reference host's method table,
+// and whether the registry knows each class.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/outcome.h"
+
+namespace volacor::cli {
+
+const std::vector<MethodIdentity>& AllMethods();
+
+struct RegistryKnowledge {
+    bool registered = false;  // programmatic id and class id entered, with a library path
+    std::string library;      // the library the registry names (InprocServer32)
+};
+// Throws comrt::registry::RegistryError when the registry file cannot be read.
+RegistryKnowledge LookUpInRegistry(const MethodIdentity& method);
+
+}  // namespace volacor::cli

@@ -9,6 +9,8 @@ library's state is process-wide); `volacor.distributed.rvp_many` spreads many st
 over worker processes.
 """
 from volacor._errors import StreamInputError
-from volacor._frames import components
+from volacor._frames import components, flash, methods, rvp
+from volacor._library import library_path
+from volacor._stream import Stream
 
-__all__ = ["StreamInputError", "components"]
+__all__ = ["Stream", "StreamInputError", "components", "flash", "library_path", "methods", "rvp"]

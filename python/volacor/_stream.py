@@ -21,13 +21,15 @@ class Stream:
     """
 
     def __init__(self, components, basis="mole", cuts=None, temperature_C=15.0, pressure_kPa=101.325,
-                 name="stream", molar_flow_kmol_h=1.0):
-        document = {"name": name, "basis": basis, "components": dict(components)}
+                 name=None, molar_flow_kmol_h=1.0):
+        document = {"name": name} if name is not None else {}
+        document.update(basis=basis, components=dict(components))
         if cuts:
             document["cuts"] = [dict(cut) for cut in cuts]
         document.update(temperature_C=temperature_C, pressure_kPa=pressure_kPa,
                         molar_flow_kmol_h=molar_flow_kmol_h)
-        self._init_from_text(json.dumps(document, indent=1), "stream", 1)
+        # Written from arguments: errors name the field, not a line of this text.
+        self._init_from_text(json.dumps(document), "stream", 0)
 
     @classmethod
     def from_file(cls, path):
@@ -56,6 +58,7 @@ class Stream:
         self.temperature_C = spec["temperature_C"]
         self.pressure_kPa = spec["pressure_kPa"]
         self.molar_flow_kmol_h = spec["molar_flow_kmol_h"]
+        self.warnings = list(spec["warnings"])  # e.g. fractions normalised
 
     # What the extension takes: the text and where it came from.
     def _arguments(self):

@@ -7,5 +7,6 @@ namespace volacor_python {
 void BindComponents(pybind11::module_& module);
 void BindStreams(pybind11::module_& module);
 void BindHost(pybind11::module_& module);
+void BindBatch(pybind11::module_& module);
 
 }  // namespace volacor_python

@@ -8,4 +8,5 @@ PYBIND11_MODULE(_volacor, module) {
   volacor_python::BindComponents(module);
   volacor_python::BindStreams(module);
   volacor_python::BindHost(module);
+  volacor_python::BindBatch(module);
 }

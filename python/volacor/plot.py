@@ -7,8 +7,11 @@ from matplotlib.figure import Figure
 from volacor._frames import analysis_record, flash_record, rvp
 
 RATIO_RANGE = (0.02, 20.0)
-_SWEEP_POINTS = 120
-_LOWEST_PRESSURE_SHARE = 1e-4  # of the bubble point: how far down the sweep looks
+_SWEEP_POINTS = 160
+# The sweep steps down from the bubble point by pressure drops spaced evenly in log
+# between these shares of it: the ratio grows about as the drop near the bubble point,
+# so the curve's points are spread evenly over the log axis.
+_DROP_SHARES = (1e-6, 1.0 - 1e-4)
 
 
 def _volume_ratio(record):
@@ -28,7 +31,7 @@ def vapour_liquid_points(stream, temperature_C=37.78, eos="pr"):
     ratio at `temperature_C` along a sweep of pressures below its bubble point (the TVP),
     from host flashes, ratios ascending and within RATIO_RANGE (ends interpolated)."""
     bubble = flash_record(stream, temperature_C, vapour_fraction=0.0, eos=eos)["pressure_kPa"]
-    pressures = bubble * np.geomspace(1.0, _LOWEST_PRESSURE_SHARE, _SWEEP_POINTS)[1:]
+    pressures = bubble * (1.0 - np.geomspace(*_DROP_SHARES, _SWEEP_POINTS))
     ratios = []
     kept = []
     for pressure in pressures:
@@ -94,14 +97,14 @@ def vapour_liquid_curve(stream, temperature_C=37.78, methods=None, eos="pr", rem
         else:
             x = RATIO_RANGE[0] if value > (pressures.max() if pressures.size else bubble) else RATIO_RANGE[1]
         colour = next(colours, "black")
-        axes.plot([x], [value], "o", color=colour, markersize=7, label=f"{method} {value:.1f} kPa", gid=f"rvp:{method}")
+        axes.plot([x], [value], "o", color=colour, markersize=7, clip_on=False, label=f"{method} {value:.1f} kPa", gid=f"rvp:{method}")
         axes.annotate(method, (x, value), xytext=(6, -3), textcoords="offset points", fontsize=8, color=colour)
 
     axes.set_xlabel("vapour/liquid volume ratio")
     axes.set_ylabel("pressure, kPa")
     axes.set_title(f"{results.attrs['stream']}: vapour/liquid curve at {temperature_C:g} °C")
     axes.grid(True, which="both", alpha=0.3)
-    axes.legend(fontsize=8, loc="upper right")
+    axes.legend(fontsize=8, loc="lower left")
     return figure
 
 

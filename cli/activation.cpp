@@ -1,9 +1,9 @@
 #include "cli/activation.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "cli/method_catalog.h"
-#include "comrt/registry.h"
 
 namespace volacor::cli {
 
@@ -15,7 +15,7 @@ std::string LibraryBesideExecutable() {
 }
 
 Activation Activate(const std::vector<MethodIdentity>& methods) {
-    const std::string registryFile = comrt::registry::RegistryPath().string();
+    const std::string registryFile = RegistryFileName();
     std::string missing;  // why the registry is not used
     try {
         for (const MethodIdentity& method : methods) {
@@ -24,7 +24,7 @@ Activation Activate(const std::vector<MethodIdentity>& methods) {
                 break;
             }
         }
-    } catch (const comrt::registry::RegistryError& error) {
+    } catch (const std::runtime_error& error) {
         missing = std::string("the registry cannot be read (") + error.what() + ")";
     }
     if (missing.empty()) {

@@ -67,7 +67,7 @@ int run_components(const ComponentsOptions& options) {
     CheckFormat(options.format, {"table", "json"});
     TextTable table({"id", "name", "CAS", "formula", "MW g/mol", "Tc K", "Pc kPa", "omega", "NBP K", "aliases"});
     table.AlignRight({true, false, false, false, true, true, true, true, true, false});
-    nlohmann::json list = nlohmann::json::array();
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
     int count = 0;
     for (const thermo::Component& c : thermo::ComponentDatabase::builtin().components()) {
         if (!Matches(c, options.filter)) continue;

@@ -57,12 +57,12 @@ void WriteFlashTable(const refhost::FlashReport& report, const std::string& name
     }
 }
 
-nlohmann::json FlashJson(const refhost::FlashReport& report, const std::string& name) {
-    nlohmann::json phases = nlohmann::json::object();
+nlohmann::ordered_json FlashJson(const refhost::FlashReport& report, const std::string& name) {
+    nlohmann::ordered_json phases = nlohmann::ordered_json::object();
     for (std::size_t p = 0; p < report.phases.size(); ++p) {
         const refhost::FlashedPhase& phase = report.phases[p];
         if (!phase.present) continue;
-        nlohmann::json composition = nlohmann::json::object();
+        nlohmann::ordered_json composition = nlohmann::ordered_json::object();
         for (std::size_t c = 0; c < report.componentNames.size(); ++c) {
             composition[report.componentNames[c]] = phase.moleFractions[c];
         }
@@ -138,7 +138,7 @@ int run_flash(const FlashOptions& options) {
         {spec.name, spec.temperature_C, spec.pressure_kPa, spec.molar_flow_kmol_h, std::move(built.z)});
     for (const std::string& warning : spec.warnings) std::cerr << "volacor: " << options.stream << ": " << warning << "\n";
     const refhost::FlashReport report =
-        refhost::FlashStream(*stream, options.temperature_C, options.pressure_kPa, options.vapourFraction);
+        refhost::FlashStream(*stream.get(), options.temperature_C, options.pressure_kPa, options.vapourFraction);
     if (options.format == "json") {
         std::cout << FlashJson(report, spec.name).dump(2) << "\n";
     } else {

@@ -28,9 +28,19 @@ int main(int argc, char** argv) {
     AddWorkerCommand(app, run);
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help);
     } catch (const CLI::ParseError& error) {
-        const int code = app.exit(error);
-        return code == 0 ? kExitSuccess : kExitBadInput;
+        if (error.get_exit_code() == 0) return app.exit(error);
+        // CLI11's own words, as one sentence with the way to the help.
+        std::string what = error.what();
+        if (!what.empty() && what.back() != '.') what += '.';
+        std::string command = "volacor";
+        for (const CLI::App* sub : app.get_subcommands()) command += " " + sub->get_name();
+        std::cerr << "volacor: " << what << " Run '" << command << " --help' for the options.\n";
+        return kExitBadInput;
     }
     try {
         return run ? run() : kExitBadInput;

@@ -15,7 +15,9 @@ struct RegistryKnowledge {
     bool registered = false;  // programmatic id and class id entered, with a library path
     std::string library;      // the library the registry names (InprocServer32)
 };
-// Throws comrt::registry::RegistryError when the registry file cannot be read.
+// Throws std::runtime_error (a sentence naming the file) when the registry cannot be read.
 RegistryKnowledge LookUpInRegistry(const MethodIdentity& method);
+// The registry file this process uses.
+std::string RegistryFileName();
 
 }  // namespace volacor::cli

@@ -10,7 +10,6 @@
 #include "cli/method_catalog.h"
 #include "cli/output_format.h"
 #include "cli/text_table.h"
-#include "comrt/registry.h"
 
 namespace volacor::cli {
 
@@ -20,15 +19,15 @@ struct MethodsOptions {
 
 int run_methods(const MethodsOptions& options) {
     CheckFormat(options.format, {"table", "json"});
-    const std::string registryFile = comrt::registry::RegistryPath().string();
+    const std::string registryFile = RegistryFileName();
     std::string unreadable;
-    nlohmann::json list = nlohmann::json::array();
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
     TextTable table({"method", "name", "programmatic id", "class id", "registered"});
     for (const MethodIdentity& method : AllMethods()) {
         RegistryKnowledge knowledge;
         try {
             knowledge = LookUpInRegistry(method);
-        } catch (const comrt::registry::RegistryError& error) {
+        } catch (const std::runtime_error& error) {
             unreadable = error.what();
         }
         table.AddRow({method.shortName, method.displayName, method.progId, method.classId,
@@ -42,7 +41,7 @@ int run_methods(const MethodsOptions& options) {
     }
     if (!unreadable.empty()) std::cerr << "volacor: " << unreadable << "\n";
     if (options.format == "json") {
-        std::cout << nlohmann::json{{"registry", registryFile}, {"methods", list}}.dump(2) << "\n";
+        std::cout << nlohmann::ordered_json{{"registry", registryFile}, {"methods", list}}.dump(2) << "\n";
     } else {
         table.Write(std::cout);
         std::cout << "\nRegistry: " << registryFile << "\n";

@@ -2,7 +2,7 @@
 
 namespace volacor::cli {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 json OutcomeToJson(const StreamOutcome& outcome, PressureUnit unit) {
     json out = {{"stream", outcome.name}, {"source", outcome.source}};

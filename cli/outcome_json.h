@@ -10,9 +10,9 @@
 namespace volacor::cli {
 
 // Values converted into unit; empty values are null.
-nlohmann::json OutcomeToJson(const StreamOutcome& outcome, PressureUnit unit);
+nlohmann::ordered_json OutcomeToJson(const StreamOutcome& outcome, PressureUnit unit);
 // Reads back what OutcomeToJson wrote with PressureUnit::kPa; throws
-// nlohmann::json::exception on another shape.
-StreamOutcome OutcomeFromJson(const nlohmann::json& json);
+// nlohmann::ordered_json::exception on another shape.
+StreamOutcome OutcomeFromJson(const nlohmann::ordered_json& json);
 
 }  // namespace volacor::cli

@@ -33,7 +33,7 @@ int run_rvp(const RvpOptions& options) {
     StreamCalculator calculator(options.calculation, std::cerr);
 
     int status = kExitSuccess;
-    nlohmann::json documents = nlohmann::json::array();
+    nlohmann::ordered_json documents = nlohmann::ordered_json::array();
     if (options.format == "csv") WriteCsvHeader(std::cout);
     bool first = true;
     for (const std::string& path : options.streams) {

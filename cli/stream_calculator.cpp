@@ -84,7 +84,7 @@ StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamSpec& spec
     outcome.phasePresent[static_cast<std::size_t>(Phase::Feed)] = true;
     try {
         const refhost::FlashReport flash =
-            refhost::FlashStream(*stream, spec.temperature_C, spec.pressure_kPa, std::nullopt);
+            refhost::FlashStream(*stream.get(), spec.temperature_C, spec.pressure_kPa, std::nullopt);
         for (int p = 1; p < kPhaseCount; ++p) {
             outcome.phasePresent[static_cast<std::size_t>(p)] = flash.phases[HostIndex(p)].present;
         }
@@ -96,7 +96,7 @@ StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamSpec& spec
     for (std::size_t i = 0; i < correlations.size(); ++i) {
         MethodOutcome result;
         result.method = methods[i];
-        const refhost::CalculationResult calculated = correlations[i].Calculate(*stream);
+        const refhost::CalculationResult calculated = correlations[i].Calculate(*stream.get());
         for (int p = 0; p < kPhaseCount; ++p) {
             result.rvp_kPa[static_cast<std::size_t>(p)] = calculated.rvp_kPa[HostIndex(p)];
         }

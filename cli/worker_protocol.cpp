@@ -20,8 +20,8 @@ StreamOutcome AnswerOutcome(const WorkerAnswer& answer, const BatchEntry& entry,
     std::string failure = answer.failure;
     if (failure.empty()) {
         try {
-            return OutcomeFromJson(nlohmann::json::parse(answer.line));
-        } catch (const nlohmann::json::exception&) {
+            return OutcomeFromJson(nlohmann::ordered_json::parse(answer.line));
+        } catch (const nlohmann::ordered_json::exception&) {
             failure = "the calculation process gave an answer that cannot be read";
         }
     }

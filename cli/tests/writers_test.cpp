@@ -98,15 +98,15 @@ TEST(OutcomeJson, RoundTripInKilopascalAndNullForEmptyValues) {
     StreamOutcome o = Sample();
     o.warnings = {"Fractions added up to 0.99 and were normalised."};
     o.methods[1].failure = "The method could not calculate this stream (status 0x80004005).";
-    const nlohmann::json json = OutcomeToJson(o, PressureUnit::kPa);
+    const nlohmann::ordered_json json = OutcomeToJson(o, PressureUnit::kPa);
     EXPECT_TRUE(json["methods"][0]["rvp"]["VAP"].is_null());
-    EXPECT_EQ(json["phases"], nlohmann::json::parse(R"(["FEED","VAP","LIQ1"])"));
-    const StreamOutcome back = OutcomeFromJson(nlohmann::json::parse(json.dump()));
+    EXPECT_EQ(json["phases"], nlohmann::ordered_json::parse(R"(["FEED","VAP","LIQ1"])"));
+    const StreamOutcome back = OutcomeFromJson(nlohmann::ordered_json::parse(json.dump()));
     EXPECT_EQ(OutcomeToJson(back, PressureUnit::kPa), json);
     EXPECT_EQ(back.methods[0].rvp_kPa[0], 62.126);
     EXPECT_TRUE(back.methods[2].method.feedOnly);
 
-    const nlohmann::json psi = OutcomeToJson(o, PressureUnit::psi);
+    const nlohmann::ordered_json psi = OutcomeToJson(o, PressureUnit::psi);
     EXPECT_EQ(psi["unit"], "psi");
     EXPECT_NEAR(psi["methods"][1]["rvp"]["FEED"].get<double>(), 14.5037738, 1e-6);
 

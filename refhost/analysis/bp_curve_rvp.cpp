@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 
 #include <boost/math/tools/toms748_solve.hpp>
 
@@ -82,6 +83,9 @@ class RatioSearch {
             }
             Solve(lo, hi, glo, ghi);
         } catch (const FlashFailed&) {
+            return Result(none);
+        } catch (const std::exception&) {
+            // The root finder refused its bracket: no answer rather than a wrong one.
             return Result(none);
         }
         if (!best_ || std::abs(best_->ratio - options_.vapourLiquidRatio) > kAcceptedRatioError * options_.vapourLiquidRatio)

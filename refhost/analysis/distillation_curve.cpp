@@ -7,7 +7,6 @@
 
 #include "host/phase.h"
 #include "refhost/streams/standard_liquid.h"
-#include "thermo/constants.h"
 
 namespace refhost {
 namespace {

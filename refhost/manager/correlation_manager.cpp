@@ -1,5 +1,6 @@
 #include "refhost/manager/correlation_manager.h"
 
+#include <array>
 #include <cstdio>
 #include <mutex>
 
@@ -62,6 +63,15 @@ ComPtr<IRealVariable> FindReal(IVariableSet& set, std::string_view name) {
 // "Phase_Values" element of each PhaseIndex (VAP, LIQ1, LIQ2, SOLID, FEED).
 constexpr int32_t kElementOfPhase[volacor::PHASE_COUNT] = {1, 2, 3, 5, 0};
 constexpr int32_t kPhaseValuesLength = 6;
+
+// A line of the method's that speaks of the phase: "Phase: VAP - ...", or one without a
+// phase prefix (which covers every phase, as the single-component line does).
+bool Explained(const std::vector<std::string>& messages, const char* phase) {
+    const std::string prefix = std::string("Phase: ") + phase + " ";
+    for (const std::string& line : messages)
+        if (line.rfind(prefix, 0) == 0 || line.rfind("Phase: ", 0) != 0) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -150,6 +160,18 @@ void Correlation::SetParameters(const Parameters& values) {
     write("VLRatioValue", values.vlRatio);
 }
 
+void Correlation::NoteSilentEmptyResults(MaterialStream& stream, CalculationResult& result) const {
+    const std::array<bool, 4> present = stream.PresentPhases();
+    for (int32_t phase : {volacor::FEED, volacor::VAP, volacor::LIQ1, volacor::LIQ2, volacor::SOLID}) {
+        const bool calculated = phase == volacor::FEED || (!method_->feedOnly && present[static_cast<size_t>(phase)]);
+        if (!calculated || result.rvp_kPa[static_cast<size_t>(phase)]) continue;
+        const char* name = volacor::PhaseName(phase);
+        if (Explained(result.messages, name)) continue;
+        result.notes.push_back(std::string("Phase: ") + name + " - " + std::string(method_->displayName) +
+                               " (" + std::string(method_->shortName) + ") gave no result and no reason.");
+    }
+}
+
 CalculationResult Correlation::Calculate(MaterialStream& stream) {
     const std::lock_guard<std::mutex> lock(CalculationMutex());
     (void)stream.TakeMessages();  // lines of earlier calculations are not this one's
@@ -160,6 +182,12 @@ CalculationResult Correlation::Calculate(MaterialStream& stream) {
     int32_t cookie = 0;
     if (HRESULT hr = object_->Attach(client.get(), 1, &cookie, &clientSet); FAILED(hr))
         Fail("Attach of stream \"" + stream.state().name + "\" failed", hr);
+    // Detached on every way out, so the object drops the client (and the stream) it was given.
+    struct Attachment {
+        ICorrelation* object;
+        int32_t cookie;
+        ~Attachment() { object->Detach(cookie); }
+    } attachment{object_.get(), cookie};
 
     CalculationResult result;
     ComPtr<IRealVectorVariable> phaseValues;
@@ -183,8 +211,7 @@ CalculationResult Correlation::Calculate(MaterialStream& stream) {
     }
     result.messages = MaterialStream::MessagesUtf8(stream.TakeMessages());
     result.flashes = stream.flashCount();
-    phaseValues.reset();
-    object_->Detach(cookie);
+    if (SUCCEEDED(result.status)) NoteSilentEmptyResults(stream, result);
     return result;
 }
 

@@ -50,9 +50,9 @@ private:
 // The correlation's user parameters. Unset members are left as they are by
 // SetParameters; read back, an empty variable (or one the class lacks) is unset.
 struct Parameters {
-    std::optional<double> referenceTemperature_C;  // "RVPRefTempValue"
-    std::optional<double> removeNcMolePercent;     // "RemoveNCmolPercent"
-    std::optional<double> vlRatio;                 // "VLRatioValue" (ASTM D6377-16 only)
+    std::optional<double> referenceTemperature_C = std::nullopt;  // "RVPRefTempValue"
+    std::optional<double> removeNcMolePercent = std::nullopt;     // "RemoveNCmolPercent"
+    std::optional<double> vlRatio = std::nullopt;                 // "VLRatioValue" (ASTM D6377-16 only)
 };
 
 struct CalculationResult {
@@ -61,6 +61,9 @@ struct CalculationResult {
     // gave none. Never the host's empty mark.
     std::array<std::optional<double>, volacor::PHASE_COUNT> rvp_kPa{};
     std::vector<std::string> messages;  // the calculation's message lines, UTF-8, in order
+    // The host's own lines, UTF-8: one for each phase the stream has (and FEED) that the
+    // method left empty without a line of its own about it ("Phase: LIQ1 - ...").
+    std::vector<std::string> notes;
     int64_t flashes = 0;                // host flashes the calculation asked for
 
     bool ok() const { return status >= 0; }
@@ -96,6 +99,7 @@ private:
     friend class CorrelationManager;
     Correlation(const MethodInfo& method, comrt::ComPtr<volacor::ICorrelation> object,
                 std::shared_ptr<LoadedLibrary> library);
+    void NoteSilentEmptyResults(MaterialStream& stream, CalculationResult& result) const;
 
     const MethodInfo* method_;
     comrt::ComPtr<volacor::ICorrelation> object_;

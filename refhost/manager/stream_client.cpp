@@ -11,6 +11,8 @@ namespace {
 using volacor::ICorrelationClient;
 using volacor::ICorrelationContext;
 
+std::atomic<int64_t> live{0};
+
 // Reference counting of the two objects: relaxed increments, and the release that reaches
 // zero orders the deletion (acquire-release).
 template <class Interface>
@@ -32,7 +34,8 @@ public:
     }
 
 protected:
-    virtual ~Counted() = default;
+    Counted() { live.fetch_add(1, std::memory_order_relaxed); }
+    virtual ~Counted() { live.fetch_sub(1, std::memory_order_relaxed); }
     virtual const IID& OwnId() const = 0;
 
 private:
@@ -74,6 +77,8 @@ private:
 };
 
 }  // namespace
+
+int64_t LiveStreamClients() { return live.load(); }
 
 comrt::ComPtr<ICorrelationClient> MakeStreamClient(MaterialStream& stream) {
     return comrt::ComPtr<ICorrelationClient>::Attach(new StreamClient(stream));

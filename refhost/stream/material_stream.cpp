@@ -127,6 +127,16 @@ void MaterialStream::SetMoleFractions(std::vector<double> moleFractions) {
     analysis_.reset();
 }
 
+std::array<bool, 4> MaterialStream::PresentPhases() {
+    std::array<bool, 4> present{};
+    std::vector<double> z;
+    Normalised(state_.moleFractions.data(), fluid_->size(), z);
+    flasher_.flash_pt(state_.temperature_C + kKelvinOffset, state_.pressure_kPa, z, work_);
+    if (work_.status != thermo::FlashStatus::Converged) return present;
+    for (int p = 0; p < thermo::kPhaseSlots; ++p) present[static_cast<size_t>(p)] = work_.phases[static_cast<size_t>(p)].present;
+    return present;
+}
+
 std::vector<std::string> MaterialStream::TakeMessages() { return std::exchange(messages_, {}); }
 
 std::vector<std::string> MaterialStream::MessagesUtf8(const std::vector<std::string>& lines) {
@@ -229,10 +239,10 @@ HRESULT MaterialStream::GetAnalysis(StreamAnalysis* analysis) {
         const StreamAnalysisResult& result = analysis_->result;
         comrt::TaskMemPtr<double> curves[PHASE_COUNT];
         for (int32_t p = 0; p < PHASE_COUNT; ++p) {
-            const std::vector<double>& curve = result.phases[static_cast<size_t>(p)].d86_C;
-            curves[p].reset(comrt::TaskAlloc<double>(kDistillationPoints));
+            const DistillationCurve& curve = result.phases[static_cast<size_t>(p)].d86_C;
+            curves[p].reset(comrt::TaskAlloc<double>(curve.size()));
             if (!curves[p]) return E_OUTOFMEMORY;
-            for (size_t k = 0; k < kDistillationPoints; ++k) curves[p].get()[k] = k < curve.size() ? curve[k] : EMPTY_VALUE;
+            std::memcpy(curves[p].get(), curve.data(), curve.size() * sizeof(double));
         }
         StreamAnalysis filled{};
         for (int32_t p = 0; p < PHASE_COUNT; ++p) {

@@ -23,6 +23,7 @@
 // calculations. Its reference count is atomic, so it may be released anywhere.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,10 @@ public:
     // New conditions or composition (validated as in Create); the cached analysis goes.
     void SetConditions(double temperature_C, double pressure_kPa);
     void SetMoleFractions(std::vector<double> moleFractions);
+
+    // Which of VAP, LIQ1, LIQ2, SOLID the stream has at its own conditions (all false
+    // when it cannot be flashed there).
+    std::array<bool, 4> PresentPhases();
 
     // Message lines received since the last take, as sent (Windows-1252), and emptied.
     std::vector<std::string> TakeMessages();

@@ -84,6 +84,7 @@ class LocatingSax {
         }
         frame.key = key;
         lines_[path] = Line();
+        lastPath_ = path;
         return true;
     }
 
@@ -91,8 +92,8 @@ class LocatingSax {
         std::string what = ex.what();
         // "[json.exception.parse_error.101] parse error at line 2, column 3: syntax error ..."
         if (const auto colon = what.find(": "); colon != std::string::npos) what = what.substr(colon + 2);
-        const std::string field = stack_.empty() ? std::string() : CurrentPath();
-        error_.emplace(source_, field, Line(), "the text is not valid JSON (" + what + ").");
+        // The field read last: the error is at it or just after it.
+        error_.emplace(source_, lastPath_, Line(), "the text is not valid JSON (" + what + ").");
         return false;
     }
 
@@ -106,12 +107,6 @@ class LocatingSax {
     int Line() const { return firstLine_ + position_.newlines; }
     // A number ends where the parser reads the character after it, perhaps a newline.
     int NumberLine() const { return Line() - (position_.last == '\n' ? 1 : 0); }
-
-    std::string CurrentPath() const {
-        const Frame& frame = stack_.back();
-        if (frame.node->is_array()) return ItemPath(frame.path, frame.node->size());
-        return frame.key.empty() ? frame.path : MemberPath(frame.path, frame.key);
-    }
 
     // Places a value in the container being built; returns where it went.
     Json* Place(Json&& value, int line, std::string& path) {
@@ -136,15 +131,13 @@ class LocatingSax {
     }
 
     bool Add(Json&& value, int line) {
-        std::string path;
-        Place(std::move(value), line, path);
+        Place(std::move(value), line, lastPath_);
         return true;
     }
 
     bool Open(Json&& container) {
-        std::string path;
-        Json* node = Place(std::move(container), Line(), path);
-        stack_.push_back({node, path, {}});
+        Json* node = Place(std::move(container), Line(), lastPath_);
+        stack_.push_back({node, lastPath_, {}});
         return true;
     }
 
@@ -159,6 +152,7 @@ class LocatingSax {
     Json root_;
     std::map<std::string, int> lines_;
     std::vector<Frame> stack_;
+    std::string lastPath_;
     std::optional<StreamInputError> error_;
 };
 

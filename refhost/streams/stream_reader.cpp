@@ -34,10 +34,11 @@ std::string Number(double value) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string JoinQuoted(const std::vector<std::string>& items) {
+// "a", "b" or "c" (or: "and").
+std::string JoinQuoted(const std::vector<std::string>& items, const char* last = " or ") {
     std::string out;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i) out += i + 1 == items.size() ? " or " : ", ";
+        if (i) out += i + 1 == items.size() ? last : ", ";
         out += Quoted(items[i]);
     }
     return out;
@@ -107,7 +108,7 @@ class StreamValidator {
         for (const auto& k : allowed) candidates.push_back({k, k});
         const std::string nearest = NearestNames(key, candidates, 1).front();
         Fail(field, Quoted(key) + " is not a " + where + " key (did you mean " + Quoted(nearest) +
-                        "?); the keys are " + JoinQuoted(allowed) + ".");
+                        "?); the keys are " + JoinQuoted(allowed, " and ") + ".");
     }
 
     std::string Text(const Json& value, const std::string& field, const std::string& what) const {

@@ -98,6 +98,9 @@ extern "C" HRESULT comrt_RegBeginTransaction() {
             cTransaction = std::make_unique<Transaction>();
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
+        } catch (const RegistryError& error) {
+            SetLastError(error.what());
+            return error.line() > 0 ? REGDB_E_READREGDB : REGDB_E_WRITEREGDB;
         } catch (const std::exception& error) {
             SetLastError(error.what());
             return REGDB_E_WRITEREGDB;

@@ -161,9 +161,9 @@ void SetBeforeCommitHook(void (*hook)());
 extern "C" {
 // Begins a transaction on this thread: registry updates until the matching end are made
 // together, under the lock. Transactions nest; the outermost end writes, unless some
-// level ended with commit FALSE, which discards everything. S_OK; REGDB_E_WRITEREGDB when
-// the lock or the file cannot be had or the file not written (comrt::registry::LastError()
-// says why); E_UNEXPECTED for an end without a begin.
+// level ended with commit FALSE, which discards everything. S_OK; REGDB_E_READREGDB for a
+// corrupt file, REGDB_E_WRITEREGDB when the lock cannot be had or the file not written
+// (comrt::registry::LastError() says why); E_UNEXPECTED for an end without a begin.
 HRESULT comrt_RegBeginTransaction();
 HRESULT comrt_RegEndTransaction(BOOL commit);
 }

@@ -183,7 +183,7 @@ std::string AnalysisJson(const std::string& text, const std::string& source, int
   for (double point : refhost::kDistillationPoints_volPercent) points.push_back(point);
   Json phases = Json::object();
   for (volacor::PhaseIndex p : kShownOrder) {
-    const refhost::PhaseAnalysisValues& phase = analysis.phases[static_cast<size_t>(p)];
+    const auto& phase = analysis.phases[static_cast<size_t>(p)];
     Json curve = Json::array();
     for (double t : phase.d86_C) curve.push_back(value(t));
     phases[volacor::PhaseName(p)] = {{"d86_C", std::move(curve)}, {"bp_curve_rvp_kPa", value(phase.bpCurveRvp_kPa)}};

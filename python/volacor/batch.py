@@ -71,7 +71,7 @@ def json_line(record, unit):
             methods.append(method)
         out = {"stream": record["stream"], "source": record["source"], "temperature_C": record["temperature_C"],
                "unit": unit, "phases": record["phases"], "methods": methods, "warnings": record["warnings"]}
-    return json.dumps(out, sort_keys=True, separators=(",", ":"), ensure_ascii=False)
+    return json.dumps(out, separators=(",", ":"), ensure_ascii=False)
 
 
 def _field(text):

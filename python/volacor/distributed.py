@@ -33,14 +33,17 @@ def calculate_record(stream, options):
     return record
 
 
-def calculate_records(streams, client=None, n_workers=None, labels=None, **options):
+def calculate_records(streams, client=None, n_workers=None, labels=None, timeout=None, **options):
     """The records of the streams, in input order, calculated on Dask workers (see
     rvp_many). `labels`, when given, replace each record's "source"."""
     streams = list(streams)
     if not streams:
         return []
     with _client(client, n_workers) as active:
+        from distributed import wait
+
         futures = active.map(calculate_record, streams, options=options, pure=False)
+        wait(futures, timeout=timeout)  # raises TimeoutError (and the context closes) when it runs over
         records = active.gather(futures)
     if labels is not None:
         for record, label in zip(records, labels):
@@ -48,7 +51,7 @@ def calculate_records(streams, client=None, n_workers=None, labels=None, **optio
     return records
 
 
-def rvp_many(streams, client=None, n_workers=None, unit="kPa", **options):
+def rvp_many(streams, client=None, n_workers=None, unit="kPa", timeout=None, **options):
     """Every method's RVP of many streams: one data frame with a row per stream, method
     and phase shown (columns stream = the stream's position in the input, name, source,
     method, display_name, prog_id, phase, value, unit, messages, error), in input order.
@@ -58,10 +61,11 @@ def rvp_many(streams, client=None, n_workers=None, unit="kPa", **options):
     distributed.Client, or a scheduler address ("tcp://host:8786"); without one a local
     cluster of `n_workers` worker processes (default: the number of CPUs) with one thread
     each is started for the call and shut down after it. Other options as volacor.rvp
-    (methods, temperature_C, remove_nc_percent, vl_ratio, eos).
+    (methods, temperature_C, remove_nc_percent, vl_ratio, eos). `timeout`: seconds to
+    wait for the whole batch (default: no limit).
     """
     unit = unit_name(unit)
-    return records_frame(calculate_records(streams, client, n_workers, **options), unit)
+    return records_frame(calculate_records(streams, client, n_workers, timeout=timeout, **options), unit)
 
 
 class _client:
@@ -83,7 +87,7 @@ class _client:
             self._owned.append(client)
             return client
         cluster = LocalCluster(n_workers=self._n_workers or os.cpu_count() or 1, threads_per_worker=1,
-                               processes=True, dashboard_address=None)
+                               processes=True, dashboard_address=":0")
         self._owned.append(cluster)
         client = Client(cluster)
         self._owned.append(client)

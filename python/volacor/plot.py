@@ -12,6 +12,8 @@ _SWEEP_POINTS = 160
 # between these shares of it: the ratio grows about as the drop near the bubble point,
 # so the curve's points are spread evenly over the log axis.
 _DROP_SHARES = (1e-6, 1.0 - 1e-4)
+# Markers closer than this share of the pressure share one label.
+_SAME_SPOT_SHARE = 2e-3
 
 
 def _volume_ratio(record):
@@ -88,6 +90,7 @@ def vapour_liquid_curve(stream, temperature_C=37.78, methods=None, eos="pr", rem
     log_r, log_p = np.log(ratios), np.log(pressures)
     colours = iter(["tab:orange", "tab:green", "tab:purple", "tab:brown", "tab:pink", "tab:olive", "tab:cyan",
                     "tab:gray", "black"])
+    placed = []  # (x, value, method) of each marker
     for method, value in results["FEED"].items():
         if not np.isfinite(value):
             continue
@@ -97,8 +100,20 @@ def vapour_liquid_curve(stream, temperature_C=37.78, methods=None, eos="pr", rem
         else:
             x = RATIO_RANGE[0] if value > (pressures.max() if pressures.size else bubble) else RATIO_RANGE[1]
         colour = next(colours, "black")
-        axes.plot([x], [value], "o", color=colour, markersize=7, clip_on=False, label=f"{method} {value:.1f} kPa", gid=f"rvp:{method}")
-        axes.annotate(method, (x, value), xytext=(6, -3), textcoords="offset points", fontsize=8, color=colour)
+        axes.plot([x], [value], "o", color=colour, markersize=7, clip_on=False, label=f"{method} {value:.1f} kPa",
+                  gid=f"rvp:{method}")
+        placed.append((x, value, method, colour))
+    # Methods that land on the same spot share one label.
+    groups = []
+    for x, value, method, colour in sorted(placed, key=lambda p: p[1]):
+        if groups and abs(value - groups[-1][1]) <= _SAME_SPOT_SHARE * value and \
+                abs(np.log(x) - np.log(groups[-1][0])) < 0.05:
+            groups[-1][2].append(method)
+        else:
+            groups.append((x, value, [method], colour))
+    for x, value, names, colour in groups:
+        axes.annotate(", ".join(names), (x, value), xytext=(6, -3), textcoords="offset points", fontsize=8,
+                      color=colour, annotation_clip=False)
 
     axes.set_xlabel("vapour/liquid volume ratio")
     axes.set_ylabel("pressure, kPa")
@@ -118,18 +133,23 @@ def distillation_curve(stream, eos="pr"):
 
     figure = Figure(figsize=(8, 5.5), layout="constrained")
     axes = figure.add_subplot()
+    drawn = {}  # phase -> curve, to tell a phase that is the whole stream again
     for phase, data in record["phases"].items():
         curve = np.array([np.nan if t is None else t for t in data["d86_C"]], dtype=float)
         if not np.isfinite(curve).any():
             continue
-        (line,) = axes.plot(points, curve, "-", linewidth=2, label=f"{phase} D86", gid=f"d86:{phase}")
+        twin = next((other for other, seen in drawn.items() if np.allclose(seen, curve, equal_nan=True)), None)
+        drawn[phase] = curve
+        label = f"{phase} D86" + (f" (the same as {twin})" if twin else "")
+        (line,) = axes.plot(points, curve, "--" if twin else "-", linewidth=2, label=label, gid=f"d86:{phase}")
         if np.isfinite(curve[five]) and np.isfinite(curve[fifteen]):
             slope = (curve[fifteen] - curve[five]) / (points[fifteen] - points[five])
             axes.plot(points[[five, fifteen]], curve[[five, fifteen]], "s", color=line.get_color(), markersize=7,
                       label=f"{phase} 10 % slope {slope:.2f} °C/%", gid=f"slope:{phase}")
-            axes.annotate(f"{phase}: 5 % {curve[five]:.1f} °C, 15 % {curve[fifteen]:.1f} °C",
-                          (points[fifteen], curve[fifteen]), xytext=(8, -12), textcoords="offset points",
-                          fontsize=8, color=line.get_color())
+            if not twin:
+                axes.annotate(f"{phase}: 5 % {curve[five]:.1f} °C, 15 % {curve[fifteen]:.1f} °C",
+                              (points[fifteen], curve[fifteen]), xytext=(8, -12 - 12 * (len(drawn) - 1)),
+                              textcoords="offset points", fontsize=8, color=line.get_color())
     axes.set_xlim(0, 100)
     axes.set_xlabel("volume distilled, %")
     axes.set_ylabel("ASTM D86 temperature, °C")

@@ -122,7 +122,7 @@ private:
         if (token_.text.empty()) Fail(std::string("an empty ") + what);
         if (token_.text.find('\\') != std::string::npos) Fail(std::string("a backslash in ") + what + " " + Describe());
         for (char c : token_.text)
-            if (static_cast<unsigned char>(c) < 0x20) Fail(std::string("a control character in ") + what);
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) Fail(std::string("a control character in ") + what);
         return token_.text;
     }
 

@@ -128,6 +128,10 @@ KeyPath ParseKeyPath(std::string_view text) {
             for (char c : part)
                 if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
                     throw std::invalid_argument("key \"" + std::string(text) + "\" holds a control character");
+            // The platform's own limit; it also bounds the recursion over the tree.
+            if (path.names.size() == kMaxKeyDepth)
+                throw std::invalid_argument("key \"" + std::string(text.substr(0, 60)) + "...\" is nested deeper than " +
+                                            std::to_string(kMaxKeyDepth) + " levels");
             path.names.emplace_back(part);
         }
         if (end == std::string_view::npos) break;

@@ -83,6 +83,7 @@ private:
 // A key path split at backslashes: "HKCR\CLSID\{...}" -> root "HKCR", names "CLSID",
 // "{...}". Roots are HKCR, HKCU and HKLM (long forms HKEY_CLASSES_ROOT ... accepted, any
 // case). Empty names are refused. Throws std::invalid_argument with the reason.
+inline constexpr size_t kMaxKeyDepth = 512;
 struct KeyPath {
     std::string root;                // canonical short form
     std::vector<std::string> names;  // below the root

@@ -14,9 +14,6 @@
 #include "refhost/manager/stream_client.h"
 #include "refhost/stream/material_stream.h"
 
-// The registry's ProgID lookup, where the runtime has it; else the host's own table.
-extern "C" HRESULT CLSIDFromProgID(const OLECHAR* progId, CLSID* classId) __attribute__((weak));
-
 namespace refhost {
 
 using comrt::ComPtr;
@@ -245,12 +242,12 @@ Correlation CorrelationManager::Create(const MethodInfo& method) const {
         if (HRESULT hr = factory->CreateInstance(nullptr, volacor::IID_ICorrelation, object.put_void()); FAILED(hr))
             Fail("creating " + std::string(method.className) + " failed", hr);
     } else {
-        CLSID classId = method.classId;
-        if (CLSIDFromProgID) {
-            const comrt::UniqueBstr progId = Wide(method.progId);
-            if (HRESULT hr = CLSIDFromProgID(progId.get(), &classId); FAILED(hr))
-                Fail("\"" + std::string(method.progId) + "\" is not registered (run `comrt register` on the library)", hr);
-        }
+        CLSID classId{};
+        const comrt::UniqueBstr progId = Wide(method.progId);
+        if (HRESULT hr = CLSIDFromProgID(progId.get(), &classId); FAILED(hr))
+            Fail("\"" + std::string(method.progId) + "\" is not registered (run `comrt register` on the library)", hr);
+        if (!(classId == method.classId))
+            Fail("\"" + std::string(method.progId) + "\" is registered under another class id", REGDB_E_CLASSNOTREG);
         if (HRESULT hr = CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, volacor::IID_ICorrelation,
                                           object.put_void());
             FAILED(hr))

@@ -278,13 +278,25 @@ TEST_F(EndToEnd, TheHostsFlashReportsPhasesWithVolumesAndDensities) {
 }  // namespace refhost
 
 // The library is unloaded when the last manager goes: then every task-memory block the
-// calculations used is back.
+// calculations used is back, those of a calculation that failed half-way included.
 TEST(EndToEndUnload, EveryTaskMemoryBlockIsBackOnceTheLibraryIsGone) {
+    const auto varhost = volacor::testsupport::VarhostControl::Load();
+    ASSERT_TRUE(varhost.Loaded());
     const int64_t before = comrt_TaskMemOutstanding();
     {
         auto manager = refhost::CorrelationManager::FromLibrary(VOLACOR_LIBRARY_PATH);
         auto stream = refhost::Example("stabilised-condensate");
-        for (const refhost::MethodInfo& m : refhost::Methods()) manager.Create(m).Calculate(*stream.get());
+        for (const refhost::MethodInfo& m : refhost::Methods()) {
+            refhost::Correlation c = manager.Create(m);
+            EXPECT_EQ(c.Calculate(*stream.get()).status, S_OK);
+            varhost.FailOperation("SetElement", 2, E_FAIL);  // a result that cannot be written
+            EXPECT_EQ(c.Calculate(*stream.get()).status, S_OK) << "the driver does not look at SetElement";
+            varhost.Reset();
+            varhost.FailOperation("FindVariable", 0, E_FAIL);
+            EXPECT_EQ(c.Calculate(*stream.get()).status, E_FAIL);
+            varhost.Reset();
+        }
     }
+    EXPECT_EQ(refhost::LiveStreamClients(), 0);
     EXPECT_EQ(comrt_TaskMemOutstanding(), before);
 }

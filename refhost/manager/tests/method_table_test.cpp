@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
 
+#include "comrt/create.h"
 #include "comrt/guid.h"
+#include "comrt/library.h"
 #include "refhost/manager/correlation_manager.h"
 
 namespace refhost {
@@ -95,6 +98,37 @@ TEST(MethodTable, TheManagersOwnFailuresSayWhatFailed) {
     const std::string unregistered = message([] { CorrelationManager::FromRegistry().Create("d6377-16"); });
     ::unsetenv("COMRT_REGISTRY");
     EXPECT_NE(unregistered.find("Volacor.ASTM_D6377_16"), std::string::npos) << unregistered;
+}
+
+// Registered into a registry of the test's own, every method is created by ProgID and
+// is the object the table names; unregistered, none is.
+TEST(MethodTable, ThroughTheRegistryEveryMethodIsFoundByItsProgId) {
+    const std::string registry = ::testing::TempDir() + "/refhost-registry";
+    std::remove(registry.c_str());
+    ::setenv("COMRT_REGISTRY", registry.c_str(), 1);
+    HMODULE library = LoadLibraryA(VOLACOR_LIBRARY_PATH);
+    ASSERT_NE(library, nullptr);
+    using EntryFn = HRESULT (*)();
+    const auto registerServer = reinterpret_cast<EntryFn>(GetProcAddress(library, "DllRegisterServer"));
+    const auto unregisterServer = reinterpret_cast<EntryFn>(GetProcAddress(library, "DllUnregisterServer"));
+    ASSERT_TRUE(registerServer && unregisterServer);
+    ASSERT_EQ(registerServer(), S_OK);
+    {
+        const CorrelationManager manager = CorrelationManager::FromRegistry();
+        EXPECT_EQ(manager.activation(), Activation::Registry);
+        for (const MethodInfo& m : Methods()) {
+            SCOPED_TRACE(std::string(m.shortName));
+            Correlation c = manager.Create(m);
+            EXPECT_EQ(c.classId(), GuidText(m.classId));
+            EXPECT_EQ(c.name(), m.displayName);
+        }
+    }
+    EXPECT_EQ(unregisterServer(), S_OK);
+    EXPECT_THROW(CorrelationManager::FromRegistry().Create("api-5b1.2"), CorrelationError);
+    FreeLibrary(library);
+    CoFreeUnusedLibraries();
+    ::unsetenv("COMRT_REGISTRY");
+    std::remove(registry.c_str());
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "cli/method_catalog.h"
 
 #include "comrt/guid.h"
-#if __has_include("comrt/registry.h")
 #include "comrt/registry.h"
-#endif
 #include "refhost/manager/method_table.h"
 
 namespace volacor::cli {
@@ -22,7 +20,6 @@ const std::vector<MethodIdentity>& AllMethods() {
     return methods;
 }
 
-#if __has_include("comrt/registry.h")
 RegistryKnowledge LookUpInRegistry(const MethodIdentity& method) {
     namespace registry = comrt::registry;
     const registry::Tree tree = registry::Load();
@@ -38,10 +35,5 @@ RegistryKnowledge LookUpInRegistry(const MethodIdentity& method) {
 }
 
 std::string RegistryFileName() { return comrt::registry::RegistryPath().string(); }
-#else
-// Until the runtime has a registry, no class is registered.
-RegistryKnowledge LookUpInRegistry(const MethodIdentity&) { return {}; }
-std::string RegistryFileName() { return "(no registry in this build)"; }
-#endif
 
 }  // namespace volacor::cli

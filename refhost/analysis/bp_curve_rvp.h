@@ -12,7 +12,9 @@ namespace refhost {
 struct BpCurveRvpOptions {
     double temperature_C = 37.78;
     double vapourLiquidRatio = 4.0;
-    double tolerance = 1e-9;  // relative, on the volume fraction of vapour
+    // On ln(V/L) (about a relative error of V/L); the pressure search, on the vapour's
+    // volume fraction.
+    double tolerance = 1e-9;
     int maxIterations = 100;
 };
 
@@ -23,8 +25,9 @@ struct BpCurveRvpResult {
 };
 
 // x: mole fractions over the flasher's fluid. EMPTY_VALUE when the phase has no
-// pressure with that ratio at that temperature (a gas that forms too little liquid,
-// no bubble point) or a flash fails.
+// pressure with that ratio at that temperature (a gas that forms too little liquid) or
+// a flash fails. Flashes at given vapour fraction from the bubble point, usually 5 or 6;
+// a search in pressure by PT flashes where those fail (README, "Stream analysis").
 BpCurveRvpResult BoilingPointCurveRvp(thermo::Flasher& flasher, std::span<const double> x,
                                       const BpCurveRvpOptions& options = {});
 

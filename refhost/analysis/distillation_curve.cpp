@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <stdexcept>
 #include <vector>
 
 #include "host/phase.h"
@@ -121,7 +122,13 @@ std::optional<ConversionPoints> TbpToD86_F(const ConversionPoints& tbp_F) {
 }
 
 DistillationCurve DistillationCurveD86_C(const thermo::Fluid& fluid, std::span<const double> x) {
-    const TbpCurve tbp(Shares(fluid, x));
+    std::vector<Share> shares;
+    try {
+        shares = Shares(fluid, x);
+    } catch (const std::invalid_argument&) {
+        return EmptyCurve();  // a component without the data for a liquid volume
+    }
+    const TbpCurve tbp(shares);
     if (tbp.empty()) return EmptyCurve();
     ConversionPoints tbp_F{};
     for (std::size_t i = 0; i < tbp_F.size(); ++i)
@@ -138,7 +145,8 @@ DistillationCurve DistillationCurveD86_C(const thermo::Fluid& fluid, std::span<c
         const std::size_t a = b - 1;
         const double va = kConversionPoints_volPercent[a], vb = kConversionPoints_volPercent[b];
         const double tbpSpan = tbp_F[b] - tbp_F[a];
-        const double share = tbpSpan > 0 ? (KelvinToFahrenheit(tbp.At_K(v)) - tbp_F[a]) / tbpSpan : (v - va) / (vb - va);
+        const double share =
+            tbpSpan > 0 ? (KelvinToFahrenheit(tbp.At_K(v)) - tbp_F[a]) / tbpSpan : (v - va) / (vb - va);
         const double t_F = (*d86_F)[a] + share * ((*d86_F)[b] - (*d86_F)[a]);
         curve[p] = t_F > kAbsoluteZero_F && std::isfinite(t_F) ? FahrenheitToCelsius(t_F) : volacor::EMPTY_VALUE;
     }

@@ -25,7 +25,8 @@ using DistillationCurve = std::array<double, kDistillationPointCount>;
 // the fluid's components). Components in order of normal boiling point, each taking
 // its share of the liquid volume at 15 °C; the curve runs linearly between the
 // mid-points of the shares and is flat before the first and after the last. Returns a
-// negative value when x holds nothing.
+// negative value when x holds nothing; throws std::invalid_argument for a component
+// without the data for a liquid volume (standard_liquid.h).
 double TrueBoilingPoint_K(const thermo::Fluid& fluid, std::span<const double> x, double volPercent);
 
 // The points at which the TBP-to-D86 conversion is defined, volume per cent.

@@ -162,9 +162,7 @@ std::string MemberPath(const std::string& path, const std::string& key) {
     return path.empty() ? key : path + "." + key;
 }
 
-std::string ItemPath(const std::string& path, std::size_t index) {
-    return path + "[" + std::to_string(index) + "]";
-}
+std::string ItemPath(const std::string& path, std::size_t index) { return path + "[" + std::to_string(index) + "]"; }
 
 LocatedJson ParseLocatedJson(std::string_view text, const std::string& source, int firstLine) {
     ReadPosition position;

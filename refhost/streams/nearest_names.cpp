@@ -30,7 +30,8 @@ std::vector<std::string> NearestNames(std::string_view wanted, const std::vector
                                       std::size_t count) {
     std::vector<std::pair<std::size_t, std::size_t>> ranked;  // distance, candidate index
     ranked.reserve(candidates.size());
-    for (std::size_t i = 0; i < candidates.size(); ++i) ranked.emplace_back(EditDistance(wanted, candidates[i].spelling), i);
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        ranked.emplace_back(EditDistance(wanted, candidates[i].spelling), i);
     std::stable_sort(ranked.begin(), ranked.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
     std::vector<std::string> names;
     for (const auto& [distance, index] : ranked) {

@@ -21,8 +21,8 @@ std::vector<double> MoleFractions(const StreamSpec& spec, const std::vector<ther
     std::vector<double> z(n);
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const double fraction = i < spec.components.size() ? spec.components[i].fraction
-                                                            : spec.cuts[i - spec.components.size()].fraction;
+        const double fraction =
+            i < spec.components.size() ? spec.components[i].fraction : spec.cuts[i - spec.components.size()].fraction;
         const thermo::Component& c = components[i];
         switch (spec.basis) {
             case CompositionBasis::Mole: z[i] = fraction; break;

@@ -22,7 +22,7 @@ constexpr double kAbsoluteZero_C = -273.15;
 // Fractions that add up to 1 within this are taken as they are, without a warning.
 constexpr double kSumTolerance = 1e-6;
 
-const std::vector<std::string> kStreamKeys = {"name",         "basis",        "components",       "cuts",
+const std::vector<std::string> kStreamKeys = {"name",          "basis",        "components",       "cuts",
                                               "temperature_C", "pressure_kPa", "molar_flow_kmol_h"};
 const std::vector<std::string> kCutKeys = {"name", "fraction", "nbp_C", "sg", "mw"};
 
@@ -60,13 +60,12 @@ std::string Stem(const std::string& source) {
 // Checks one document against the stream format and builds the spec.
 class StreamValidator {
  public:
-    StreamValidator(const Json& root, const std::map<std::string, int>& lines, const std::string& source,
-                    int firstLine, const thermo::ComponentDatabase& database)
+    StreamValidator(const Json& root, const std::map<std::string, int>& lines, const std::string& source, int firstLine,
+                    const thermo::ComponentDatabase& database)
         : root_(root), lines_(lines), source_(source), firstLine_(firstLine), database_(database) {}
 
     StreamSpec Run() {
-        if (!root_.is_object())
-            Fail("", "a stream is one JSON object ({ ... }), not " + Describe(root_) + ".");
+        if (!root_.is_object()) Fail("", "a stream is one JSON object ({ ... }), not " + Describe(root_) + ".");
         spec_.source = source_;
         spec_.name = Stem(source_);
         for (const auto& [key, value] : root_.items()) CheckKey(key, kStreamKeys, key, "stream");
@@ -80,8 +79,8 @@ class StreamValidator {
         if (root_.contains("temperature_C")) {
             spec_.temperature_C = Value(root_["temperature_C"], "temperature_C", "the temperature");
             if (spec_.temperature_C <= kAbsoluteZero_C)
-                Fail("temperature_C", "the temperature (" + Number(spec_.temperature_C) +
-                                          " \xC2\xB0" "C) is at or below absolute zero.");
+                Fail("temperature_C",
+                     "the temperature (" + Number(spec_.temperature_C) + " °C) is at or below absolute zero.");
         }
         if (root_.contains("pressure_kPa"))
             spec_.pressure_kPa = Positive(root_["pressure_kPa"], "pressure_kPa", "the pressure (absolute, kPa)");
@@ -107,8 +106,8 @@ class StreamValidator {
         std::vector<NamedCandidate> candidates;
         for (const auto& k : allowed) candidates.push_back({k, k});
         const std::string nearest = NearestNames(key, candidates, 1).front();
-        Fail(field, Quoted(key) + " is not a " + where + " key (did you mean " + Quoted(nearest) +
-                        "?); the keys are " + JoinQuoted(allowed, " and ") + ".");
+        Fail(field, Quoted(key) + " is not a " + where + " key (did you mean " + Quoted(nearest) + "?); the keys are " +
+                        JoinQuoted(allowed, " and ") + ".");
     }
 
     std::string Text(const Json& value, const std::string& field, const std::string& what) const {
@@ -162,20 +161,23 @@ class StreamValidator {
 
     void Components(const Json& value) {
         if (!value.is_object())
-            Fail("components", "the components must be an object of names and fractions "
-                               "({\"n-butane\": 0.1, ...}), not " + Describe(value) + ".");
+            Fail("components",
+                 "the components must be an object of names and fractions "
+                 "({\"n-butane\": 0.1, ...}), not " +
+                     Describe(value) + ".");
         std::map<int, std::size_t> seen;  // host id -> the entry that named it
         for (const auto& [key, fraction] : value.items()) {
             const std::string field = MemberPath("components", key);
             const thermo::Component* component = database_.find_if_present(key);
             if (!component) {
                 std::string nearest;
-                for (const auto& name : NearestNames(key, ComponentCandidates())) nearest += (nearest.empty() ? "" : ", ") + name;
-                Fail(field, Quoted(key) + " is not a known component name, alias, CAS number or id; the nearest names are " +
+                for (const auto& name : NearestNames(key, ComponentCandidates()))
+                    nearest += (nearest.empty() ? "" : ", ") + name;
+                Fail(field, Quoted(key) +
+                                " is not a known component name, alias, CAS number or id; the nearest names are " +
                                 nearest + ".");
             }
-            if (const auto it = seen.find(component->host_id); it != seen.end())
-            {
+            if (const auto it = seen.find(component->host_id); it != seen.end()) {
                 const StreamComponent& first = spec_.components[it->second];
                 const std::string where = first.line > 0 ? " on line " + std::to_string(first.line) : "";
                 Fail(field, Quoted(key) + " names the same component (" + component->name + ") as " +
@@ -194,8 +196,10 @@ class StreamValidator {
 
     void Cuts(const Json& value) {
         if (!value.is_array())
-            Fail("cuts", "the cuts must be a list of objects ([{\"name\": ..., \"fraction\": ..., \"nbp_C\": ..., "
-                         "\"sg\": ...}]), not " + Describe(value) + ".");
+            Fail("cuts",
+                 "the cuts must be a list of objects ([{\"name\": ..., \"fraction\": ..., \"nbp_C\": ..., "
+                 "\"sg\": ...}]), not " +
+                     Describe(value) + ".");
         spec_.cuts.reserve(value.size());
         for (std::size_t i = 0; i < value.size(); ++i) Cut(value[i], ItemPath("cuts", i));
     }
@@ -213,24 +217,27 @@ class StreamValidator {
         cut.name = Text(required("name", "its name"), MemberPath(field, "name"), "the cut's name");
         for (const auto& other : spec_.cuts)
             if (other.name == cut.name)
-                Fail(MemberPath(field, "name"), "two cuts are named " + Quoted(cut.name) + "; give each cut its own name.");
+                Fail(MemberPath(field, "name"),
+                     "two cuts are named " + Quoted(cut.name) + "; give each cut its own name.");
         const std::string of = " of cut " + Quoted(cut.name);
-        cut.fraction = NonNegative(required("fraction", "its fraction"), MemberPath(field, "fraction"), "the fraction" + of);
-        cut.nbp_C = Value(required("nbp_C", "normal boiling point, \xC2\xB0" "C"), MemberPath(field, "nbp_C"),
-                          "the boiling point" + of);
+        cut.fraction =
+            NonNegative(required("fraction", "its fraction"), MemberPath(field, "fraction"), "the fraction" + of);
+        cut.nbp_C =
+            Value(required("nbp_C", "normal boiling point, °C"), MemberPath(field, "nbp_C"), "the boiling point" + of);
         if (cut.nbp_C <= kAbsoluteZero_C)
-            Fail(MemberPath(field, "nbp_C"), "the boiling point" + of + " (" + Number(cut.nbp_C) +
-                                                  " \xC2\xB0" "C) is at or below absolute zero.");
-        cut.sg = Positive(required("sg", "specific gravity 60/60 \xC2\xB0" "F"), MemberPath(field, "sg"),
-                          "the specific gravity" + of);
-        if (value.contains("mw")) cut.mw_g_per_mol = Positive(value["mw"], MemberPath(field, "mw"), "the molar mass" + of);
+            Fail(MemberPath(field, "nbp_C"),
+                 "the boiling point" + of + " (" + Number(cut.nbp_C) + " °C) is at or below absolute zero.");
+        cut.sg =
+            Positive(required("sg", "specific gravity 60/60 °F"), MemberPath(field, "sg"), "the specific gravity" + of);
+        if (value.contains("mw"))
+            cut.mw_g_per_mol = Positive(value["mw"], MemberPath(field, "mw"), "the molar mass" + of);
         cut.line = Line(field);
         try {
             thermo::make_pseudo_component({cut.name, cut.nbp_C - kAbsoluteZero_C, cut.sg, cut.mw_g_per_mol},
                                           thermo::kFirstPseudoHostId);
         } catch (const std::invalid_argument&) {
             Fail(field, "cut " + Quoted(cut.name) + " cannot be characterised: its boiling point (" +
-                            Number(cut.nbp_C) + " \xC2\xB0" "C) and specific gravity (" + Number(cut.sg) +
+                            Number(cut.nbp_C) + " °C) and specific gravity (" + Number(cut.sg) +
                             ") give no valid critical point.");
         }
         spec_.cuts.push_back(cut);
@@ -274,6 +281,9 @@ StreamInputError::StreamInputError(std::string file, std::string field, int line
 
 StreamSpec ParseStreamText(std::string_view text, const std::string& source, int firstLine,
                            const thermo::ComponentDatabase& database) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        throw StreamInputError(source, "", firstLine,
+                               "the stream text is empty; a stream is one JSON object ({ ... }).");
     const LocatedJson document = ParseLocatedJson(text, source, firstLine);
     return StreamValidator(document.value, document.lines, source, firstLine, database).Run();
 }
@@ -285,8 +295,12 @@ StreamSpec ParseStreamObject(const nlohmann::ordered_json& object, const std::st
 }
 
 StreamSpec ReadStreamFile(const std::string& path, const thermo::ComponentDatabase& database) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        throw StreamInputError(path, "", 0, "this is a folder, not a stream file.");
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw StreamInputError(path, "", 0, std::string("the file cannot be opened (") + std::strerror(errno) + ").");
+    if (!in)
+        throw StreamInputError(path, "", 0, std::string("the file cannot be opened (") + std::strerror(errno) + ").");
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw StreamInputError(path, "", 0, "the file cannot be read.");

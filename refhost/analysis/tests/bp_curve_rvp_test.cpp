@@ -136,5 +136,20 @@ TEST(PhaseAnalysis, PhasesOfACondensateAtItsOwnConditions) {
     }
 }
 
+TEST(PhaseAnalysis, AqueousPhaseOfAWetCondensateGivesTheVapourPressureOfWater) {
+    // Nearly pure water: the engine finds no bubble point, so the search brackets from the
+    // dew point with PT flashes. Water at 37.78 °C: 6.55 kPa (IAPWS-95; the engine 0.23 % low).
+    const StreamFluid stream = Example("wet-condensate");
+    thermo::Flasher flasher(stream.fluid);
+    const thermo::FlashResult own = flasher.flash_pt(288.15, 101.325, stream.z);
+    ASSERT_TRUE(own.aqueous_liquid().present);
+    const std::vector<double>& water = own.aqueous_liquid().composition;
+    const BpCurveRvpResult r = BoilingPointCurveRvp(flasher, water);
+    ASSERT_NE(r.pressure_kPa, EMPTY_VALUE);
+    EXPECT_NEAR(r.pressure_kPa, 6.55, 0.01 * 6.55);
+    EXPECT_NEAR(VolumeRatioAt(stream.fluid, water, r.pressure_kPa), 4.0, 1e-6);
+    EXPECT_LE(r.flashes, 40);
+}
+
 }  // namespace
 }  // namespace refhost

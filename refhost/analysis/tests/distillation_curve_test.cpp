@@ -72,7 +72,10 @@ TEST(DistillationCurve, MatchesHandWorkedCurves) {
         // TBP 309.2 K everywhere: TBP50 = 96.89 °F, D86 = (96.89/0.8718)^(1/1.0258) = 98.72 °F.
         {"pure n-pentane", {"n-pentane"}, {1.0}, {37.067, 37.067, 37.067, 37.067, 37.067}},
         // Equal volumes: TBP flat at n-pentane's boiling point to 25 %, at n-hexane's from 75 %.
-        {"narrow: n-pentane + n-hexane", {"n-pentane", "n-hexane"}, {0.5, 0.5}, {45.345, 45.345, 45.345, 53.250, 62.996}},
+        {"narrow: n-pentane + n-hexane",
+         {"n-pentane", "n-hexane"},
+         {0.5, 0.5},
+         {45.345, 45.345, 45.345, 53.250, 62.996}},
         {"wide: n-pentane + n-decane + n-hexadecane",
          {"n-pentane", "n-decane", "n-hexadecane"},
          {1.0 / 3, 1.0 / 3, 1.0 / 3},
@@ -88,7 +91,8 @@ TEST(DistillationCurve, MatchesHandWorkedCurves) {
     for (const HandCase& c : cases) {
         const thermo::Fluid fluid = FluidOf(c.names);
         const DistillationCurve curve = DistillationCurveD86_C(fluid, FromVolumes(fluid, c.volumes));
-        for (int k = 0; k < 5; ++k) EXPECT_NEAR(curve[elements[k]], c.d86_C[k], 0.005) << c.what << ", element " << elements[k];
+        for (int k = 0; k < 5; ++k)
+            EXPECT_NEAR(curve[elements[k]], c.d86_C[k], 0.005) << c.what << ", element " << elements[k];
     }
 }
 
@@ -103,8 +107,8 @@ TEST(DistillationCurve, TbpFollowsVolumeSharesInBoilingOrder) {
 }
 
 TEST(DistillationCurve, ExampleStreamsGiveRisingCurvesWithTheirFiveAndFifteenPercentPoints) {
-    for (const char* name : {"summer-gasoline", "light-naphtha", "stabilised-condensate", "wet-condensate",
-                             "light-crude-cuts"}) {
+    for (const char* name :
+         {"summer-gasoline", "light-naphtha", "stabilised-condensate", "wet-condensate", "light-crude-cuts"}) {
         const StreamSpec spec = ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/" + name + ".json");
         const StreamFluid stream = BuildStreamFluid(spec);
         const DistillationCurve curve = DistillationCurveD86_C(stream.fluid, stream.z);
@@ -121,7 +125,8 @@ TEST(DistillationCurve, ExampleStreamsGiveRisingCurvesWithTheirFiveAndFifteenPer
 
 TEST(DistillationCurve, GasolineSlopeIsThatOfAMotorGasoline) {
     // Summer gasolines have ASTM 10 % slopes of about 2 to 3.5 °F per vol %.
-    const StreamFluid stream = BuildStreamFluid(ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/summer-gasoline.json"));
+    const StreamFluid stream =
+        BuildStreamFluid(ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/summer-gasoline.json"));
     const DistillationCurve curve = DistillationCurveD86_C(stream.fluid, stream.z);
     const double slope_F = (curve[kDistillation15PercentIndex] - curve[kDistillation5PercentIndex]) * 1.8 / 10.0;
     EXPECT_GT(slope_F, 1.5);

@@ -27,10 +27,11 @@ TEST(StreamFluid, BasesTurnIntoMoleFractions) {
         {"liquid_volume", (0.5 * 630.3 / 72.1488) / (0.5 * 630.3 / 72.1488 + 0.5 * 734.6 / 142.2817)},
     };
     for (const auto& c : cases) {
-        const StreamSpec spec = ParseStreamText(std::string(R"({"basis": ")") + c.basis +
-                                                    R"(", "components": {"n-pentane": 0.5, "n-decane": 0.5}})",
-                                                "b.json");
-        const StreamFluid stream = BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
+        const StreamSpec spec = ParseStreamText(
+            std::string(R"({"basis": ")") + c.basis + R"(", "components": {"n-pentane": 0.5, "n-decane": 0.5}})",
+            "b.json");
+        const StreamFluid stream =
+            BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
         ASSERT_EQ(stream.z.size(), 2u);
         EXPECT_NEAR(stream.z[0], c.pentane, 1e-12) << c.basis;
         EXPECT_NEAR(stream.z[1], 1 - c.pentane, 1e-12) << c.basis;
@@ -39,7 +40,8 @@ TEST(StreamFluid, BasesTurnIntoMoleFractions) {
 
 TEST(StreamFluid, NormalisesFractionsThatDoNotAddUpToOne) {
     const StreamSpec spec = ParseStreamText(R"({"components": {"nC4": 0.2, "nC5": 0.6}})", "n.json");
-    const StreamFluid stream = BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
+    const StreamFluid stream =
+        BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
     EXPECT_NEAR(stream.z[0], 0.25, 1e-15);
     EXPECT_NEAR(stream.z[1], 0.75, 1e-15);
 }
@@ -49,7 +51,8 @@ TEST(StreamFluid, CutsBecomePseudoComponentsAfterTheNamedOnes) {
         "cuts": [{"name": "C7", "fraction": 0.25, "nbp_C": 92, "sg": 0.738, "mw": 96},
                  {"name": "C9", "fraction": 0.25, "nbp_C": 142, "sg": 0.764}]})",
                                             "cuts.json");
-    const StreamFluid stream = BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
+    const StreamFluid stream =
+        BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
     ASSERT_EQ(stream.fluid.size(), 3u);
     const thermo::Component& c7 = stream.fluid.component(1);
     const thermo::Component& c9 = stream.fluid.component(2);
@@ -81,7 +84,8 @@ TEST(StreamFluid, ListsNitrogenOxygenAndWaterAtZeroUnlessToldNot) {
     };
     for (const auto& c : cases) {
         const StreamSpec spec = ParseStreamText(std::string(R"({"components": )") + c.components + "}", "air.json");
-        const StreamFluid stream = BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = c.add});
+        const StreamFluid stream =
+            BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = c.add});
         ASSERT_EQ(stream.fluid.size(), c.names.size()) << c.components;
         ASSERT_EQ(stream.z.size(), c.names.size()) << c.components;
         for (std::size_t i = 0; i < c.names.size(); ++i) {
@@ -116,7 +120,8 @@ TEST(StandardLiquid, GasesTakeTheirLiquidAtTheNormalBoilingPoint) {
         const char* name;
         double density;
     } cases[] = {{"methane", 422.4}, {"nitrogen", 806.1}, {"oxygen", 1141.2}};
-    for (const auto& c : cases) EXPECT_NEAR(StandardLiquidDensity_kg_per_m3(Table().find(c.name)), c.density, 0.015 * c.density) << c.name;
+    for (const auto& c : cases)
+        EXPECT_NEAR(StandardLiquidDensity_kg_per_m3(Table().find(c.name)), c.density, 0.015 * c.density) << c.name;
     // Liquids at 15 °C keep the table's value.
     EXPECT_EQ(StandardLiquidDensity_kg_per_m3(Table().find("toluene")), 872.0);
     EXPECT_NEAR(StandardLiquidVolume_m3_per_kmol(Table().find("toluene")), 92.1384 / 872.0, 1e-15);
@@ -128,8 +133,8 @@ TEST(ExampleStreams, AllReadAndBuild) {
         std::size_t components;  // in the file
         std::size_t cuts;
     } cases[] = {
-        {"summer-gasoline", 25, 0},      {"light-naphtha", 14, 0},   {"stabilised-condensate", 12, 0},
-        {"wet-condensate", 13, 0},       {"light-crude-cuts", 6, 9}, {"n-pentane", 1, 0},
+        {"summer-gasoline", 25, 0}, {"light-naphtha", 14, 0},   {"stabilised-condensate", 12, 0},
+        {"wet-condensate", 13, 0},  {"light-crude-cuts", 6, 9}, {"n-pentane", 1, 0},
     };
     for (const auto& c : cases) {
         const StreamSpec spec = ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/" + c.file + ".json");
@@ -140,7 +145,8 @@ TEST(ExampleStreams, AllReadAndBuild) {
         EXPECT_GE(stream.fluid.size(), c.components + c.cuts) << c.file;
         EXPECT_LE(stream.fluid.size(), c.components + c.cuts + 3) << c.file;
     }
-    const StreamFluid wet = BuildStreamFluid(ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/wet-condensate.json"));
+    const StreamFluid wet =
+        BuildStreamFluid(ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/wet-condensate.json"));
     ASSERT_GE(wet.fluid.water_index(), 0);
     EXPECT_NEAR(wet.z[static_cast<std::size_t>(wet.fluid.water_index())], 0.05, 1e-12);
 }

@@ -64,8 +64,9 @@ TEST(StreamReader, DefaultsForWhatIsLeftOut) {
 }
 
 TEST(StreamReader, Bases) {
-    for (const auto& [word, basis] : {std::pair{"mole", CompositionBasis::Mole}, std::pair{"mass", CompositionBasis::Mass},
-                                      std::pair{"liquid_volume", CompositionBasis::LiquidVolume}}) {
+    for (const auto& [word, basis] :
+         {std::pair{"mole", CompositionBasis::Mole}, std::pair{"mass", CompositionBasis::Mass},
+          std::pair{"liquid_volume", CompositionBasis::LiquidVolume}}) {
         const std::string text = std::string(R"({"basis": ")") + word + R"(", "components": {"nC5": 1}})";
         EXPECT_EQ(ParseStreamText(text, "b.json").basis, basis) << word;
         EXPECT_STREQ(BasisName(basis), word);
@@ -79,8 +80,8 @@ TEST(StreamReader, FractionsOffByMoreThanOneMillionthAreNormalisedWithAWarning) 
     EXPECT_NE(off.warnings[0].find("0.98"), std::string::npos) << off.warnings[0];
     EXPECT_EQ(off.components[0].fraction, 0.49) << "the spec keeps the fractions as written";
 
-    const StreamSpec cutsOff =
-        ParseStreamText(R"({"basis": "mass", "cuts": [{"name": "A", "fraction": 2, "nbp_C": 100, "sg": 0.73}]})", "c.json");
+    const StreamSpec cutsOff = ParseStreamText(
+        R"({"basis": "mass", "cuts": [{"name": "A", "fraction": 2, "nbp_C": 100, "sg": 0.73}]})", "c.json");
     ASSERT_EQ(cutsOff.warnings.size(), 1u);
     EXPECT_NE(cutsOff.warnings[0].find("mass"), std::string::npos) << cutsOff.warnings[0];
 
@@ -100,6 +101,9 @@ struct BadCase {
 const BadCase kBadCases[] = {
     {"syntax error", "{\"components\": {\"nC4\": 0.5\n \"nC5\": 0.5}}", "components.nC4", 2, "not valid JSON"},
     {"not an object", "[1, 2]", "", 1, "one JSON object"},
+    {"empty text", " \n ", "", 1, "empty"},
+    {"two objects", "{\"components\": {\"nC4\": 1}}\n{\"components\": {\"nC5\": 1}}", "components.nC4", 2,
+     "not valid JSON"},
     {"unknown key", "{\"components\": {\"nC4\": 1},\n \"temprature_C\": 20}", "temprature_C", 2,
      "did you mean \"temperature_C\""},
     {"unknown component", "{\"components\": {\"nC4\": 0.5,\n  \"n-hexan\": 0.5}}", "components.n-hexan", 2,
@@ -120,13 +124,17 @@ const BadCase kBadCases[] = {
     {"temperature below absolute zero", "{\"components\": {\"nC4\": 1},\n\"temperature_C\": -300}", "temperature_C", 2,
      "absolute zero"},
     {"pressure zero", "{\"components\": {\"nC4\": 1},\n\"pressure_kPa\": 0}", "pressure_kPa", 2, "more than 0"},
-    {"negative pressure", "{\"components\": {\"nC4\": 1}, \"pressure_kPa\": -5}", "pressure_kPa", 1, "more than 0, not -5"},
+    {"negative pressure", "{\"components\": {\"nC4\": 1}, \"pressure_kPa\": -5}", "pressure_kPa", 1,
+     "more than 0, not -5"},
     {"flow not a number", "{\"components\": {\"nC4\": 1},\n\n\"molar_flow_kmol_h\": true}", "molar_flow_kmol_h", 3,
      "not a truth value"},
     {"cuts not a list", "{\"cuts\": {\"name\": \"C7\"}}", "cuts", 1, "must be a list"},
     {"cut not an object", "{\"cuts\": [\n 7]}", "cuts[0]", 2, "each cut must be an object"},
-    {"cut without sg", "{\"components\": {\"nC4\": 0.5}, \"cuts\": [\n {\"name\": \"C7\", \"fraction\": 0.1, \"nbp_C\": 92},\n"
-                       " {\"name\": \"C8\", \"fraction\": 0.4, \"nbp_C\": 118}]}",
+    // The parser reads the newline after a number before it reports the number.
+    {"cut a number at the end of its line", "{\"cuts\": [\n 7\n]}", "cuts[0]", 2, "each cut must be an object"},
+    {"cut without sg",
+     "{\"components\": {\"nC4\": 0.5}, \"cuts\": [\n {\"name\": \"C7\", \"fraction\": 0.1, \"nbp_C\": 92},\n"
+     " {\"name\": \"C8\", \"fraction\": 0.4, \"nbp_C\": 118}]}",
      "cuts[0]", 2, "no \"sg\""},
     {"cut with an unknown key", "{\"cuts\": [{\"name\": \"C7\", \"fraction\": 1, \"nbp_C\": 92,\n \"SG\": 0.7}]}",
      "cuts[0].SG", 2, "did you mean \"sg\""},
@@ -140,8 +148,9 @@ const BadCase kBadCases[] = {
     {"cut the correlations cannot characterise",
      "{\"cuts\": [\n{\"name\": \"odd\", \"fraction\": 1, \"nbp_C\": 900, \"sg\": 0.3}]}", "cuts[0]", 2,
      "cannot be characterised"},
-    {"cut boiling below absolute zero", "{\"cuts\": [{\"name\": \"X\", \"fraction\": 1, \"nbp_C\": -280, \"sg\": 0.7}]}",
-     "cuts[0].nbp_C", 1, "absolute zero"},
+    {"cut boiling below absolute zero",
+     "{\"cuts\": [{\"name\": \"X\", \"fraction\": 1, \"nbp_C\": -280, \"sg\": 0.7}]}", "cuts[0].nbp_C", 1,
+     "absolute zero"},
 };
 
 TEST(StreamReader, BadInputNamesTheFileTheFieldAndTheLine) {
@@ -193,6 +202,12 @@ TEST(StreamReader, FilesOnDisk) {
         EXPECT_EQ(e.field(), "components.iC4");
     }
     std::remove(path.c_str());
+    try {
+        ReadStreamFile(::testing::TempDir());
+        FAIL() << "read a folder";
+    } catch (const StreamInputError& e) {
+        EXPECT_NE(e.message().find("folder"), std::string::npos) << e.what();
+    }
     try {
         ReadStreamFile(path);
         FAIL() << "read a file that is not there";

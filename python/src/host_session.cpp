@@ -42,6 +42,53 @@ refhost::CorrelationManager& ManagerFor(const std::string& library) {
   return *found->second;
 }
 
+// Correlation objects belong to the thread that made them, and making one costs about
+// as much as a calculation: each thread keeps those it made, one per method and set of
+// parameters (parameters left unset by a request stay as the object was created, so
+// they are part of the key), like a host that keeps its correlations between streams.
+struct ThreadCorrelations {
+  std::string library;
+  std::map<std::string, refhost::Correlation> byKey;
+};
+constexpr size_t kMaxKeptCorrelations = 64;
+
+ThreadCorrelations& ThisThreadsCorrelations() {
+  thread_local ThreadCorrelations kept;
+  return kept;
+}
+
+std::string OptionalText(const std::optional<double>& value) {
+  if (!value) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", *value);
+  return text;
+}
+
+refhost::Correlation& CorrelationFor(const RvpRequest& request, const refhost::MethodInfo& method) {
+  ThreadCorrelations& kept = ThisThreadsCorrelations();
+  if (kept.library != request.library || kept.byKey.size() >= kMaxKeptCorrelations) {
+    kept.byKey.clear();
+    kept.library = request.library;
+  }
+  const std::optional<double> vlRatio = method.hasVlRatio ? request.vlRatio : std::nullopt;
+  const std::string key =
+      std::string(method.shortName) + "|" + OptionalText(request.removeNcPercent) + "|" + OptionalText(vlRatio);
+  auto found = kept.byKey.find(key);
+  if (found == kept.byKey.end()) {
+    refhost::Correlation correlation = ManagerFor(request.library).Create(method);
+    refhost::Parameters parameters;
+    parameters.removeNcMolePercent = request.removeNcPercent;
+    parameters.vlRatio = vlRatio;
+    correlation.SetParameters(parameters);
+    found = kept.byKey.emplace(key, std::move(correlation)).first;
+  }
+  // The reference temperature is always given: set for every calculation.
+  refhost::Parameters temperature;
+  temperature.referenceTemperature_C = request.temperature_C;
+  found->second.SetParameters(temperature);
+  return found->second;
+}
+
 thermo::EquationOfState Eos(const std::string& name) {
   if (name == "pr") return thermo::EquationOfState::PengRobinson;
   if (name == "srk") return thermo::EquationOfState::SoaveRedlichKwong;
@@ -119,15 +166,9 @@ std::string CalculateRvpJson(const std::string& text, const std::string& source,
   }
   out["phases"] = std::move(phases);
 
-  refhost::CorrelationManager& manager = ManagerFor(request.library);
   Json results = Json::array();
   for (const refhost::MethodInfo* m : methods) {
-    refhost::Correlation correlation = manager.Create(*m);
-    refhost::Parameters parameters;
-    parameters.referenceTemperature_C = request.temperature_C;
-    parameters.removeNcMolePercent = request.removeNcPercent;
-    if (m->hasVlRatio) parameters.vlRatio = request.vlRatio;
-    correlation.SetParameters(parameters);
+    refhost::Correlation& correlation = CorrelationFor(request, *m);
     const refhost::CalculationResult calculated = correlation.Calculate(*stream.get());
 
     Json rvp = Json::object();
@@ -201,6 +242,9 @@ std::string MethodsJson() {
   return out.dump();
 }
 
-void ReleaseManagers() { Managers().clear(); }
+void ReleaseManagers() {
+  ThisThreadsCorrelations().byKey.clear();
+  Managers().clear();
+}
 
 }  // namespace volacor_python

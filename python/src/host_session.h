@@ -37,7 +37,8 @@ std::string AnalysisJson(const std::string& text, const std::string& source, int
 // The nine methods of the host's table as JSON.
 std::string MethodsJson();
 
-// Lets the library go (called when the interpreter exits).
+// Lets the managers and this thread's correlation objects go (called when the
+// interpreter exits); objects kept by other threads hold the library until they end.
 void ReleaseManagers();
 
 }  // namespace volacor_python

@@ -52,8 +52,8 @@ def test_every_example_equals_the_command_line_tool(path):
 def test_frame_holds_a_row_per_method_and_nan_where_a_method_gives_none():
     frame = volacor.rvp(volacor.Stream.from_file(example("wet-condensate.json")))
     assert frame.index.name == "method" and len(frame) == 9
-    assert list(frame.columns[:2]) == ["FEED", "VAP"] or frame.columns[0] == "FEED"
-    assert frame.columns[-1] == "messages"
+    # Vapour, oil and water at the stream's own conditions: a column each, after the feed.
+    assert list(frame.columns) == ["FEED", "VAP", "LIQ1", "LIQ2", "messages"]
     # The modified method calculates the whole stream only.
     assert frame.loc["modified-astm"].drop(["FEED", "messages"]).isna().all()
     assert np.isfinite(frame.loc["d6377-16", "FEED"])
@@ -70,12 +70,19 @@ def test_units_and_method_selection():
     assert (kpa.attrs["unit"], psi.attrs["unit"], bar.attrs["unit"]) == ("kPa", "psi", "bar")
 
 
-def test_parameters_reach_the_methods():
+def test_parameters_reach_the_methods_and_do_not_stay_for_the_next_call():
     stream = volacor.Stream.from_file(example("light-naphtha.json"))
     at_4 = volacor.rvp(stream, methods="d6377-16").loc["d6377-16", "FEED"]
     at_1 = volacor.rvp(stream, methods="d6377-16", vl_ratio=1.0).loc["d6377-16", "FEED"]
     colder = volacor.rvp(stream, methods="d6377-16", temperature_C=20).loc["d6377-16", "FEED"]
     assert at_1 > at_4 > colder  # less vapour needs a higher pressure; a colder test a lower one
+    condensate = volacor.Stream.from_file(example("stabilised-condensate.json"))
+    plain = volacor.rvp(condensate)
+    stripped = volacor.rvp(condensate, remove_nc_percent=5.0, temperature_C=30.0)
+    assert not stripped[["FEED"]].equals(plain[["FEED"]])
+    # Objects are kept between calls: what one call set must not reach the next.
+    assert volacor.rvp(condensate).equals(plain)
+    assert volacor.rvp(stream, methods="d6377-16").loc["d6377-16", "FEED"] == at_4
     srk = volacor.rvp(stream, methods="d6377-16", eos="srk").loc["d6377-16", "FEED"]
     assert srk != at_4 and srk == pytest.approx(at_4, rel=0.1)
 

@@ -47,18 +47,18 @@ class Stream:
         return stream
 
     def _init_from_text(self, text, source, first_line):
-        spec = _volacor.parse_stream(text, source, first_line)
+        described = _volacor.parse_stream(text, source, first_line)
         self._text = text
         self._source = source
         self._first_line = first_line
-        self.name = spec["name"]
-        self.components = dict(spec["components"])
-        self.basis = spec["basis"]
-        self.cuts = [dict(cut) for cut in spec["cuts"]]
-        self.temperature_C = spec["temperature_C"]
-        self.pressure_kPa = spec["pressure_kPa"]
-        self.molar_flow_kmol_h = spec["molar_flow_kmol_h"]
-        self.warnings = list(spec["warnings"])  # e.g. fractions normalised
+        self.name = described["name"]
+        self.components = dict(described["components"])
+        self.basis = described["basis"]
+        self.cuts = [dict(cut) for cut in described["cuts"]]
+        self.temperature_C = described["temperature_C"]
+        self.pressure_kPa = described["pressure_kPa"]
+        self.molar_flow_kmol_h = described["molar_flow_kmol_h"]
+        self.warnings = list(described["warnings"])  # e.g. fractions normalised
 
     # What the extension takes: the text and where it came from.
     def _arguments(self):

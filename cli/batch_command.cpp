@@ -74,7 +74,7 @@ void AddBatchCommand(CLI::App& app, CommandRun& run) {
         ->required();
     AddCalculationOptions(*command, options->calculation);
     command->add_option("--unit", options->unit, "Pressure unit of the results: kPa, psi or bar")->capture_default_str();
-    command->add_option("--format", options->format, "jsonl (one JSON object a stream) or csv")->capture_default_str();
+    command->add_option("--format", options->format, "jsonl (one JSON object a line, a line a stream; json says the same) or csv")->capture_default_str();
     command->add_option("-j,--jobs", options->jobs, "Worker processes that calculate streams side by side")
         ->capture_default_str();
     command->add_flag("--no-progress{false}", options->progress, "Draw no progress bar on standard error");
@@ -83,7 +83,7 @@ void AddBatchCommand(CLI::App& app, CommandRun& run) {
 
 int run_batch(const BatchOptions& options) {
     const PressureUnit unit = ParsePressureUnit(options.unit);
-    CheckFormat(options.format, {"jsonl", "csv"});
+    CheckFormat(options.format, {"jsonl", "json", "csv"});  // json: the same JSON lines
     if (options.jobs < 1 || options.jobs > 256) {
         throw InputError("The number of jobs must be a whole number from 1 to 256.");
     }

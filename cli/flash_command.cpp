@@ -12,6 +12,7 @@
 #include "cli/errors.h"
 #include "cli/output_format.h"
 #include "host/phase.h"
+#include "refhost/manager/correlation_manager.h"
 #include "refhost/manager/host_flash.h"
 #include "refhost/stream/material_stream.h"
 #include "refhost/streams/stream_fluid.h"
@@ -28,7 +29,7 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
-void WriteFlashTable(const refhost::FlashReport& report, const std::string& name) {
+void WriteFlashTable(const refhost::FlashReport& report, const std::string& name, const std::vector<double>& feed) {
     std::printf("%s flashed at %.2f \u00b0C and %.3f kPa\n\n", name.c_str(), report.temperature_C, report.pressure_kPa);
     std::vector<std::size_t> present;
     for (std::size_t p = 0; p < report.phases.size(); ++p) {
@@ -40,20 +41,21 @@ void WriteFlashTable(const refhost::FlashReport& report, const std::string& name
     std::printf("%-*s", static_cast<int>(width), "");
     for (std::size_t p : present) std::printf("  %*s", column, kPhaseTitles[p]);
     std::printf("  %*s\n", column, "whole fluid");
-    auto row = [&](const char* label, auto value, double whole) {
+    auto row = [&](const char* label, auto value, const std::string& whole) {
         std::printf("%-*s", static_cast<int>(width), label);
         for (std::size_t p : present) std::printf("  %*s", column, value(report.phases[p]).c_str());
-        std::printf("  %*s\n", column, std::isnan(whole) ? "" : Fixed(whole, 4).c_str());
+        std::printf("  %*s\n", column, whole.c_str());
     };
-    row("mole fraction of fluid", [](const refhost::FlashedPhase& phase) { return Fixed(phase.fraction, 6); }, 1.0);
+    row("mole fraction of fluid", [](const refhost::FlashedPhase& phase) { return Fixed(phase.fraction, 6); }, Fixed(1.0, 6));
     row("molar volume, m3/kmol", [](const refhost::FlashedPhase& phase) { return Fixed(phase.molarVolume_m3_kmol, 5); },
-        report.molarVolume_m3_kmol);
+        Fixed(report.molarVolume_m3_kmol, 5));
     row("density, kg/m3", [](const refhost::FlashedPhase& phase) { return Fixed(phase.density_kg_m3, 2); },
-        report.density_kg_m3);
+        Fixed(report.density_kg_m3, 2));
     std::printf("\nmole fractions\n");
     for (std::size_t c = 0; c < report.componentNames.size(); ++c) {
         row(report.componentNames[c].c_str(),
-            [c](const refhost::FlashedPhase& phase) { return Fixed(phase.moleFractions[c], 6); }, std::nan(""));
+            [c](const refhost::FlashedPhase& phase) { return Fixed(phase.moleFractions[c], 6); },
+            c < feed.size() ? Fixed(feed[c], 6) : std::string());
     }
 }
 
@@ -133,16 +135,24 @@ int run_flash(const FlashOptions& options) {
             throw InputError(options.stream + ": the stream cannot be made up: " + error.what());
         }
     }();
+    const std::vector<double> feed = built.z;  // the whole fluid's composition, for the table
     auto stream = refhost::MaterialStream::Create(
         std::move(built.fluid),
         {spec.name, spec.temperature_C, spec.pressure_kPa, spec.molar_flow_kmol_h, std::move(built.z)});
     for (const std::string& warning : spec.warnings) std::cerr << "volacor: " << options.stream << ": " << warning << "\n";
-    const refhost::FlashReport report =
-        refhost::FlashStream(*stream.get(), options.temperature_C, options.pressure_kPa, options.vapourFraction);
+    const refhost::FlashReport report = [&] {
+        try {
+            return refhost::FlashStream(*stream.get(), options.temperature_C, options.pressure_kPa,
+                                        options.vapourFraction);
+        } catch (const refhost::CorrelationError& error) {
+            throw refhost::CorrelationError(
+                options.stream + " cannot be flashed at these conditions (" + error.what() + ").", error.status());
+        }
+    }();
     if (options.format == "json") {
         std::cout << FlashJson(report, spec.name).dump(2) << "\n";
     } else {
-        WriteFlashTable(report, spec.name);
+        WriteFlashTable(report, spec.name, feed);
     }
     std::fflush(stdout);
     return kExitSuccess;

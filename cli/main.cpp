@@ -3,6 +3,8 @@
 // diagnostics to standard error; exit 0 on success, 2 for bad input, 1 otherwise.
 #include <exception>
 #include <iostream>
+#include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -26,6 +28,19 @@ int main(int argc, char** argv) {
     AddComponentsCommand(app, run);
     AddBatchCommand(app, run);
     AddWorkerCommand(app, run);
+    const auto isCommand = [&app](const char* name) {
+        try {
+            return app.get_subcommand(name) != nullptr;
+        } catch (const CLI::OptionNotFound&) {
+            return false;
+        }
+    };
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(argv[1])) {
+        std::cerr << "volacor: '" << argv[1]
+                  << "' is not a command; the commands are rvp, flash, methods, components and batch "
+                     "(see 'volacor --help').\n";
+        return kExitBadInput;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -36,6 +51,15 @@ int main(int argc, char** argv) {
         if (error.get_exit_code() == 0) return app.exit(error);
         // CLI11's own words, as one sentence with the way to the help.
         std::string what = error.what();
+        constexpr std::string_view unconverted = "Could not convert: ";
+        if (what.starts_with(unconverted)) {  // "Could not convert: --temperature-C = abc"
+            const std::string detail = what.substr(unconverted.size());
+            const auto equals = detail.find(" = ");
+            what = equals == std::string::npos
+                       ? "A value is not a number: " + detail
+                       : "The value '" + detail.substr(equals + 3) + "' of " + detail.substr(0, equals) +
+                             " is not a number";
+        }
         if (!what.empty() && what.back() != '.') what += '.';
         std::string command = "volacor";
         for (const CLI::App* sub : app.get_subcommands()) command += " " + sub->get_name();

@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           python3-dev pybind11-dev python3-numpy python3-pandas python3-matplotlib python3-dask
           python3-distributed python3-pytest
-          libpugixml-dev libeigen3-dev nlohmann-json3-dev libcli11-dev libboost-dev
-          clang libclang-rt-dev)
+          libpugixml-dev libeigen3-dev nlohmann-json3-dev libcli11-dev libboost-dev clang libclang-rt-dev
+          python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

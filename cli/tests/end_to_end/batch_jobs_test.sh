@@ -12,3 +12,11 @@ rows=$(wc -l <"$work/one.jsonl")
 [ "$rows" -eq "$(($(wc -l <"$EXAMPLES/samples.csv") - 1))" ] || fail "one JSON line per sample expected, got $rows"
 # Nothing but data on standard output, no progress bar when standard error is a file.
 [ ! -s "$work/err" ] || { cat "$work/err" >&2; fail "diagnostics where none were expected"; }
+
+# On a terminal (script(1) gives it one) the bar is drawn on standard error, and only
+# there: standard output, here a file, holds the same lines as before.
+script -qec "'$VOLACOR' batch --jobs 2 '$EXAMPLES/samples.csv' >'$work/tty.jsonl'" "$work/typescript" >/dev/null
+contains "$work/typescript" "Calculating streams [##############################] 8 of 8"
+cmp -s "$work/one.jsonl" "$work/tty.jsonl" || fail "the progress bar reached standard output"
+script -qec "'$VOLACOR' batch --no-progress '$EXAMPLES/samples.csv' >/dev/null" "$work/typescript" >/dev/null
+lacks "$work/typescript" "Calculating streams"

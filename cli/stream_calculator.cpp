@@ -109,15 +109,25 @@ StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamSpec& spec
     return outcome;
 }
 
+namespace {
+// A stream that could not be calculated, for its own output line: the batch goes on.
+StreamOutcome Failed(const std::string& name, const std::string& source, std::string error, bool badInput) {
+    StreamOutcome outcome;
+    outcome.name = name;
+    outcome.source = source;
+    outcome.error = std::move(error);
+    outcome.badInput = badInput;
+    return outcome;
+}
+}  // namespace
+
 StreamOutcome StreamCalculator::CalculateFile(const std::string& path) {
     try {
         return state_->Calculate(refhost::ReadStreamFile(path), path);
     } catch (const refhost::StreamInputError& error) {
-        StreamOutcome outcome;
-        outcome.source = path;
-        outcome.error = error.what();
-        outcome.badInput = true;
-        return outcome;
+        return Failed("", path, error.what(), true);
+    } catch (const std::exception& error) {
+        return Failed("", path, path + ": the stream could not be calculated: " + error.what(), false);
     }
 }
 
@@ -125,15 +135,11 @@ StreamOutcome StreamCalculator::CalculateText(const std::string& text, const std
                                               const std::string& nameHint) {
     const std::string where = source + ":" + std::to_string(firstLine);
     try {
-        StreamOutcome outcome = state_->Calculate(refhost::ParseStreamText(text, source, firstLine), where);
-        return outcome;
+        return state_->Calculate(refhost::ParseStreamText(text, source, firstLine), where);
     } catch (const refhost::StreamInputError& error) {
-        StreamOutcome outcome;
-        outcome.name = nameHint;
-        outcome.source = where;
-        outcome.error = error.what();
-        outcome.badInput = true;
-        return outcome;
+        return Failed(nameHint, where, error.what(), true);
+    } catch (const std::exception& error) {
+        return Failed(nameHint, where, where + ": the stream could not be calculated: " + error.what(), false);
     }
 }
 

@@ -54,7 +54,7 @@ std::vector<double> BpCurveRvps(MaterialStream& stream) {
     EXPECT_EQ(stream.GetAnalysis(&a), S_OK);
     std::vector<double> rvps;
     for (int p = 0; p < 5; ++p) {
-        rvps.push_back(a.bpCurveRvp[p]);
+        rvps.push_back(double{a.bpCurveRvp[p]});  // a copy: the record is packed
         CoTaskMemFree(a.distillationCurve[p]);
         CoTaskMemFree(a.curveData[p]);
     }

@@ -95,7 +95,7 @@ TEST(FlashContract, GivenPressureSplitsAndWritesEveryPhaseInPlace) {
     ASSERT_EQ(stream->Flash(&r.snapshot), S_OK);
     EXPECT_EQ(Read(r.snapshot.pressure), 110.0);
     EXPECT_EQ(Read(r.snapshot.temperature), 37.78);
-    for (int p = 0; p < 5; ++p) EXPECT_EQ(r.snapshot.composition[p], arraysBefore[p]) << "never reallocated";
+    for (int p = 0; p < 5; ++p) EXPECT_EQ(Read(r.snapshot.composition[p]), arraysBefore[p]) << "never reallocated";
     EXPECT_EQ(r.Composition(FEED), feedBefore) << "composition[FEED] is read, never written";
     EXPECT_EQ(Read(r.snapshot.phasePresent[VAP]), 1);
     EXPECT_EQ(Read(r.snapshot.phasePresent[LIQ1]), 1);

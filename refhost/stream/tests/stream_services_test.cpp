@@ -86,7 +86,7 @@ TEST(StreamServices, SnapshotIsTheStreamFlashedAtItsOwnConditions) {
     EXPECT_EQ(Read(snapshot.temperature), 15.0);
     EXPECT_EQ(Read(snapshot.pressure), 101.325);
     ASSERT_EQ(Read(snapshot.componentCount), 5);
-    for (int p = 0; p < 5; ++p) ASSERT_NE(snapshot.composition[p], nullptr) << "all five arrays";
+    for (int p = 0; p < 5; ++p) ASSERT_NE(Read(snapshot.composition[p]), nullptr) << "all five arrays";
     EXPECT_EQ(memory.Leaked(), 5);
     double sum = 0;
     for (int i = 0; i < 5; ++i) sum += snapshot.composition[FEED][i];
@@ -112,10 +112,11 @@ TEST(StreamServices, AnalysisHasACurveForEveryPhaseAndIsKeptUntilTheStreamChange
         std::vector<std::vector<double>> curves;
         std::vector<double> rvps;
         for (int p = 0; p < 5; ++p) {
-            EXPECT_NE(a.distillationCurve[p], nullptr) << "never null";
-            EXPECT_EQ(a.curveData[p], nullptr);
-            curves.emplace_back(a.distillationCurve[p], a.distillationCurve[p] + kDistillationPoints);
-            rvps.push_back(a.bpCurveRvp[p]);
+            EXPECT_NE(Read(a.distillationCurve[p]), nullptr) << "never null";
+            EXPECT_EQ(Read(a.curveData[p]), nullptr);
+            const double* curve = a.distillationCurve[p];
+            curves.emplace_back(curve, curve + kDistillationPoints);
+            rvps.push_back(Read(a.bpCurveRvp[p]));
             CoTaskMemFree(a.distillationCurve[p]);
         }
         return std::make_pair(curves, rvps);

@@ -2,6 +2,8 @@
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          python3-dev pybind11-dev python3-numpy python3-pandas python3-matplotlib python3-dask
+          python3-distributed python3-pytest
           libpugixml-dev libeigen3-dev nlohmann-json3-dev libcli11-dev libboost-dev clang libclang-rt-dev
           python3)
 missing=()

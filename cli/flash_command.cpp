@@ -118,9 +118,9 @@ int run_flash(const FlashOptions& options) {
     if (options.vapourFraction && !(*options.vapourFraction >= 0 && *options.vapourFraction <= 1)) {
         throw InputError("The vapour fraction must lie between 0 and 1.");
     }
-    refhost::StreamSpec spec;
+    refhost::StreamDefinition definition;
     try {
-        spec = refhost::ReadStreamFile(options.stream);
+        definition = refhost::ReadStreamFile(options.stream);
     } catch (const refhost::StreamInputError& error) {
         throw InputError(error.what());
     }
@@ -130,7 +130,7 @@ int run_flash(const FlashOptions& options) {
         options.eos == "srk" ? thermo::EquationOfState::SoaveRedlichKwong : thermo::EquationOfState::PengRobinson;
     refhost::StreamFluid built = [&] {
         try {
-            return refhost::BuildStreamFluid(spec, eosKind, fluidOptions);
+            return refhost::BuildStreamFluid(definition, eosKind, fluidOptions);
         } catch (const std::invalid_argument& error) {
             throw InputError(options.stream + ": the stream cannot be made up: " + error.what());
         }
@@ -138,8 +138,8 @@ int run_flash(const FlashOptions& options) {
     const std::vector<double> feed = built.z;  // the whole fluid's composition, for the table
     auto stream = refhost::MaterialStream::Create(
         std::move(built.fluid),
-        {spec.name, spec.temperature_C, spec.pressure_kPa, spec.molar_flow_kmol_h, std::move(built.z)});
-    for (const std::string& warning : spec.warnings) std::cerr << "volacor: " << options.stream << ": " << warning << "\n";
+        {definition.name, definition.temperature_C, definition.pressure_kPa, definition.molar_flow_kmol_h, std::move(built.z)});
+    for (const std::string& warning : definition.warnings) std::cerr << "volacor: " << options.stream << ": " << warning << "\n";
     const refhost::FlashReport report = [&] {
         try {
             return refhost::FlashStream(*stream.get(), options.temperature_C, options.pressure_kPa,
@@ -150,9 +150,9 @@ int run_flash(const FlashOptions& options) {
         }
     }();
     if (options.format == "json") {
-        std::cout << FlashJson(report, spec.name).dump(2) << "\n";
+        std::cout << FlashJson(report, definition.name).dump(2) << "\n";
     } else {
-        WriteFlashTable(report, spec.name, feed);
+        WriteFlashTable(report, definition.name, feed);
     }
     std::fflush(stdout);
     return kExitSuccess;

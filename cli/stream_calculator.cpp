@@ -37,7 +37,7 @@ struct StreamCalculator::State {
     Activation activation;
     std::vector<refhost::Correlation> correlations;  // one per method, in the same order
 
-    StreamOutcome Calculate(const refhost::StreamSpec& spec, const std::string& source);
+    StreamOutcome Calculate(const refhost::StreamDefinition& definition, const std::string& source);
 };
 
 StreamCalculator::StreamCalculator(const CalculationOptions& options, std::ostream& diagnostics) {
@@ -62,18 +62,18 @@ StreamCalculator::~StreamCalculator() = default;
 
 const std::vector<MethodIdentity>& StreamCalculator::methods() const { return state_->methods; }
 
-StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamSpec& spec, const std::string& source) {
+StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamDefinition& definition, const std::string& source) {
     StreamOutcome outcome;
-    outcome.name = spec.name;
+    outcome.name = definition.name;
     outcome.source = source;
     outcome.temperature_C = options.temperature_C;
-    outcome.warnings = spec.warnings;
+    outcome.warnings = definition.warnings;
     comrt::ComPtr<refhost::MaterialStream> stream;
     try {
-        refhost::StreamFluid built = refhost::BuildStreamFluid(spec, Eos(options.eos));
+        refhost::StreamFluid built = refhost::BuildStreamFluid(definition, Eos(options.eos));
         stream = refhost::MaterialStream::Create(
             std::move(built.fluid),
-            {spec.name, spec.temperature_C, spec.pressure_kPa, spec.molar_flow_kmol_h, std::move(built.z)});
+            {definition.name, definition.temperature_C, definition.pressure_kPa, definition.molar_flow_kmol_h, std::move(built.z)});
     } catch (const std::invalid_argument& error) {
         outcome.error = source + ": the stream cannot be made up: " + error.what();
         outcome.badInput = true;
@@ -84,7 +84,7 @@ StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamSpec& spec
     outcome.phasePresent[static_cast<std::size_t>(Phase::Feed)] = true;
     try {
         const refhost::FlashReport flash =
-            refhost::FlashStream(*stream.get(), spec.temperature_C, spec.pressure_kPa, std::nullopt);
+            refhost::FlashStream(*stream.get(), definition.temperature_C, definition.pressure_kPa, std::nullopt);
         for (int p = 1; p < kPhaseCount; ++p) {
             outcome.phasePresent[static_cast<std::size_t>(p)] = flash.phases[HostIndex(p)].present;
         }

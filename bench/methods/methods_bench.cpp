@@ -7,7 +7,7 @@
 #include <string>
 
 #include "refhost/manager/correlation_manager.h"
-#include "refhost/stream/stream_from_spec.h"
+#include "refhost/stream/stream_from_definition.h"
 #include "refhost/streams/stream_reader.h"
 
 namespace refhost {

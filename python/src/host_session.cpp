@@ -130,14 +130,14 @@ std::vector<const refhost::MethodInfo*> SelectMethods(const std::vector<std::str
   return chosen;
 }
 
-comrt::ComPtr<refhost::MaterialStream> MakeStream(const refhost::StreamSpec& spec, const std::string& source,
+comrt::ComPtr<refhost::MaterialStream> MakeStream(const refhost::StreamDefinition& definition, const std::string& source,
                                                   const std::string& eos) {
   const thermo::EquationOfState equation = Eos(eos);
   try {
-    refhost::StreamFluid built = refhost::BuildStreamFluid(spec, equation);
+    refhost::StreamFluid built = refhost::BuildStreamFluid(definition, equation);
     return refhost::MaterialStream::Create(
         std::move(built.fluid),
-        {spec.name, spec.temperature_C, spec.pressure_kPa, spec.molar_flow_kmol_h, std::move(built.z)});
+        {definition.name, definition.temperature_C, definition.pressure_kPa, definition.molar_flow_kmol_h, std::move(built.z)});
   } catch (const std::invalid_argument& error) {
     throw std::invalid_argument(source + ": the stream cannot be made up: " + error.what());
   }
@@ -148,15 +148,15 @@ comrt::ComPtr<refhost::MaterialStream> MakeStream(const refhost::StreamSpec& spe
 std::string CalculateRvpJson(const std::string& text, const std::string& source, int firstLine,
                              const RvpRequest& request) {
   const std::vector<const refhost::MethodInfo*> methods = SelectMethods(request.methods);
-  const refhost::StreamSpec spec = ParseStreamSpec(text, source, firstLine);
-  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(spec, source, request.eos);
+  const refhost::StreamDefinition definition = ParseStreamDefinition(text, source, firstLine);
+  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(definition, source, request.eos);
 
-  Json out = {{"stream", spec.name}, {"source", source}, {"temperature_C", request.temperature_C}};
-  Json warnings = spec.warnings;
+  Json out = {{"stream", definition.name}, {"source", source}, {"temperature_C", request.temperature_C}};
+  Json warnings = definition.warnings;
   // The phases present at the stream's own conditions; FEED always.
   Json phases = Json::array({"FEED"});
   try {
-    const refhost::FlashReport flash = refhost::FlashStream(*stream.get(), spec.temperature_C, spec.pressure_kPa, std::nullopt);
+    const refhost::FlashReport flash = refhost::FlashStream(*stream.get(), definition.temperature_C, definition.pressure_kPa, std::nullopt);
     for (volacor::PhaseIndex p : kShownOrder) {
       if (p != volacor::FEED && flash.phases[static_cast<size_t>(p)].present) phases.push_back(volacor::PhaseName(p));
     }
@@ -191,8 +191,8 @@ std::string CalculateRvpJson(const std::string& text, const std::string& source,
 std::string FlashJson(const std::string& text, const std::string& source, int firstLine, const std::string& eos,
                       double temperature_C, std::optional<double> pressure_kPa,
                       std::optional<double> vapourFraction) {
-  const refhost::StreamSpec spec = ParseStreamSpec(text, source, firstLine);
-  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(spec, source, eos);
+  const refhost::StreamDefinition definition = ParseStreamDefinition(text, source, firstLine);
+  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(definition, source, eos);
   const refhost::FlashReport report = refhost::FlashStream(*stream.get(), temperature_C, pressure_kPa, vapourFraction);
   Json phases = Json::object();
   for (size_t p = 0; p < report.phases.size(); ++p) {
@@ -204,7 +204,7 @@ std::string FlashJson(const std::string& text, const std::string& source, int fi
         {"molar_volume_m3_kmol", phase.molarVolume_m3_kmol},
         {"density_kg_m3", phase.density_kg_m3}};
   }
-  Json out = {{"stream", spec.name},
+  Json out = {{"stream", definition.name},
               {"temperature_C", report.temperature_C},
               {"pressure_kPa", report.pressure_kPa},
               {"components", report.componentNames},
@@ -215,8 +215,8 @@ std::string FlashJson(const std::string& text, const std::string& source, int fi
 }
 
 std::string AnalysisJson(const std::string& text, const std::string& source, int firstLine, const std::string& eos) {
-  const refhost::StreamSpec spec = ParseStreamSpec(text, source, firstLine);
-  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(spec, source, eos);
+  const refhost::StreamDefinition definition = ParseStreamDefinition(text, source, firstLine);
+  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(definition, source, eos);
   thermo::Flasher flasher(stream->fluid());
   const refhost::StreamAnalysisResult analysis = refhost::AnalyseStream(flasher, stream->state());
   auto value = [](double v) { return v == volacor::EMPTY_VALUE ? Json(nullptr) : Json(v); };
@@ -229,7 +229,7 @@ std::string AnalysisJson(const std::string& text, const std::string& source, int
     for (double t : phase.d86_C) curve.push_back(value(t));
     phases[volacor::PhaseName(p)] = {{"d86_C", std::move(curve)}, {"bp_curve_rvp_kPa", value(phase.bpCurveRvp_kPa)}};
   }
-  Json out = {{"stream", spec.name},
+  Json out = {{"stream", definition.name},
               {"volume_percent", std::move(points)},
               {"slope_points", {refhost::kDistillation5PercentIndex, refhost::kDistillation15PercentIndex}},
               {"phases", std::move(phases)}};

@@ -13,11 +13,11 @@ namespace py = pybind11;
 namespace volacor_python {
 namespace {
 
-py::dict SpecRecord(const refhost::StreamSpec& spec) {
+py::dict SpecRecord(const refhost::StreamDefinition& definition) {
   py::list components;
-  for (const refhost::StreamComponent& c : spec.components) components.append(py::make_tuple(c.key, c.fraction));
+  for (const refhost::StreamComponent& c : definition.components) components.append(py::make_tuple(c.key, c.fraction));
   py::list cuts;
-  for (const refhost::StreamCut& cut : spec.cuts) {
+  for (const refhost::StreamCut& cut : definition.cuts) {
     py::dict record;
     record["name"] = cut.name;
     record["fraction"] = cut.fraction;
@@ -27,19 +27,19 @@ py::dict SpecRecord(const refhost::StreamSpec& spec) {
     cuts.append(std::move(record));
   }
   py::dict record;
-  record["name"] = spec.name;
-  record["basis"] = refhost::BasisName(spec.basis);
+  record["name"] = definition.name;
+  record["basis"] = refhost::BasisName(definition.basis);
   record["components"] = std::move(components);
   record["cuts"] = std::move(cuts);
-  record["temperature_C"] = spec.temperature_C;
-  record["pressure_kPa"] = spec.pressure_kPa;
-  record["molar_flow_kmol_h"] = spec.molar_flow_kmol_h;
-  record["warnings"] = spec.warnings;
+  record["temperature_C"] = definition.temperature_C;
+  record["pressure_kPa"] = definition.pressure_kPa;
+  record["molar_flow_kmol_h"] = definition.molar_flow_kmol_h;
+  record["warnings"] = definition.warnings;
   return record;
 }
 
 py::dict ParseStream(const std::string& text, const std::string& source, int firstLine) {
-  return SpecRecord(ParseStreamSpec(text, source, firstLine));
+  return SpecRecord(ParseStreamDefinition(text, source, firstLine));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 namespace volacor_python {
 
-refhost::StreamSpec ParseStreamSpec(const std::string& text, const std::string& source, int firstLine) {
+refhost::StreamDefinition ParseStreamDefinition(const std::string& text, const std::string& source, int firstLine) {
   if (firstLine >= 1) return refhost::ParseStreamText(text, source, firstLine);
   return refhost::ParseStreamObject(nlohmann::ordered_json::parse(text), source);
 }

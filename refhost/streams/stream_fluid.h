@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "refhost/streams/stream_spec.h"
+#include "refhost/streams/stream_definition.h"
 #include "thermo/component_database.h"
 #include "thermo/cubic_eos.h"
 #include "thermo/fluid.h"
@@ -15,7 +15,7 @@ struct StreamFluidOptions {
     // nitrogen, oxygen and water: list each one the file does not give, at fraction 0,
     // after the file's components and cuts.
     bool add_air_and_water = true;
-    // The table the spec's components were resolved in (null: the built-in table).
+    // The table the definition's components were resolved in (null: the built-in table).
     const thermo::ComponentDatabase* database = nullptr;
 };
 
@@ -24,14 +24,14 @@ struct StreamFluid {
     std::vector<double> z; // mole fractions, summing to 1
 };
 
-// Throws std::invalid_argument for a spec that a reader would have refused (no
+// Throws std::invalid_argument for a definition that a reader would have refused (no
 // components, fractions adding up to 0, a cut the correlations cannot characterise).
-StreamFluid BuildStreamFluid(const StreamSpec& spec,
+StreamFluid BuildStreamFluid(const StreamDefinition& definition,
                              thermo::EquationOfState eos = thermo::EquationOfState::PengRobinson,
                              const StreamFluidOptions& options = {});
 
-// Mole fractions of the spec's components then cuts (no added components), from the
-// fractions in the spec's basis; `components` are the matching engine components.
-std::vector<double> MoleFractions(const StreamSpec& spec, const std::vector<thermo::Component>& components);
+// Mole fractions of the definition's components then cuts (no added components), from the
+// fractions in the definition's basis; `components` are the matching engine components.
+std::vector<double> MoleFractions(const StreamDefinition& definition, const std::vector<thermo::Component>& components);
 
 }  // namespace refhost

@@ -57,14 +57,14 @@ std::string Stem(const std::string& source) {
     return stem.empty() ? source : stem;
 }
 
-// Checks one document against the stream format and builds the spec.
+// Checks one document against the stream format and builds the definition.
 class StreamValidator {
  public:
     StreamValidator(const Json& root, const std::map<std::string, int>& lines, const std::string& source, int firstLine,
                     const thermo::ComponentDatabase& database)
         : root_(root), lines_(lines), source_(source), firstLine_(firstLine), database_(database) {}
 
-    StreamSpec Run() {
+    StreamDefinition Run() {
         if (!root_.is_object()) Fail("", "a stream is one JSON object ({ ... }), not " + Describe(root_) + ".");
         spec_.source = source_;
         spec_.name = Stem(source_);
@@ -260,7 +260,7 @@ class StreamValidator {
     const std::string& source_;
     int firstLine_;
     const thermo::ComponentDatabase& database_;
-    StreamSpec spec_;
+    StreamDefinition spec_;
 };
 
 std::string Compose(const std::string& file, const std::string& field, int line, const std::string& message) {
@@ -279,7 +279,7 @@ StreamInputError::StreamInputError(std::string file, std::string field, int line
       line_(line),
       message_(std::move(message)) {}
 
-StreamSpec ParseStreamText(std::string_view text, const std::string& source, int firstLine,
+StreamDefinition ParseStreamText(std::string_view text, const std::string& source, int firstLine,
                            const thermo::ComponentDatabase& database) {
     if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
         throw StreamInputError(source, "", firstLine,
@@ -288,13 +288,13 @@ StreamSpec ParseStreamText(std::string_view text, const std::string& source, int
     return StreamValidator(document.value, document.lines, source, firstLine, database).Run();
 }
 
-StreamSpec ParseStreamObject(const nlohmann::ordered_json& object, const std::string& source,
+StreamDefinition ParseStreamObject(const nlohmann::ordered_json& object, const std::string& source,
                              const thermo::ComponentDatabase& database) {
     const std::map<std::string, int> noLines;
     return StreamValidator(object, noLines, source, 0, database).Run();
 }
 
-StreamSpec ReadStreamFile(const std::string& path, const thermo::ComponentDatabase& database) {
+StreamDefinition ReadStreamFile(const std::string& path, const thermo::ComponentDatabase& database) {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored))
         throw StreamInputError(path, "", 0, "this is a folder, not a stream file.");

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "refhost/streams/stream_spec.h"
+#include "refhost/streams/stream_definition.h"
 #include "thermo/component_database.h"
 
 namespace refhost {
@@ -33,20 +33,20 @@ class StreamInputError : public std::runtime_error {
 };
 
 // Reads and checks a stream file. Throws StreamInputError (also when the file cannot be
-// read); a spec returned is complete and valid.
-StreamSpec ReadStreamFile(const std::string& path,
+// read); a definition returned is complete and valid.
+StreamDefinition ReadStreamFile(const std::string& path,
                           const thermo::ComponentDatabase& database = thermo::ComponentDatabase::builtin());
 
 // The same for a text already in memory; `source` names it in messages, `firstLine` is
 // the line number of the text's first line (a reader of JSON-lines files passes the
 // line it is on).
-StreamSpec ParseStreamText(std::string_view text, const std::string& source, int firstLine = 1,
+StreamDefinition ParseStreamText(std::string_view text, const std::string& source, int firstLine = 1,
                            const thermo::ComponentDatabase& database = thermo::ComponentDatabase::builtin());
 
 // The same for an object already parsed (e.g. handed over from Python): errors carry
 // line 0. Components keep the object's order when it is an ordered_json; a plain json
 // orders its keys alphabetically.
-StreamSpec ParseStreamObject(const nlohmann::ordered_json& object, const std::string& source,
+StreamDefinition ParseStreamObject(const nlohmann::ordered_json& object, const std::string& source,
                              const thermo::ComponentDatabase& database = thermo::ComponentDatabase::builtin());
 
 }  // namespace refhost

@@ -22,16 +22,16 @@ thermo::Fluid FluidOf(const std::vector<std::string>& names) { return thermo::Fl
 
 // Mole fractions that give the wanted liquid-volume fractions (15 °C densities of the table).
 std::vector<double> FromVolumes(const thermo::Fluid& fluid, const std::vector<double>& volumes) {
-    StreamSpec spec;
-    spec.basis = CompositionBasis::LiquidVolume;
+    StreamDefinition definition;
+    definition.basis = CompositionBasis::LiquidVolume;
     for (std::size_t i = 0; i < volumes.size(); ++i) {
         StreamComponent c;
         c.name = fluid.component(i).name;
         c.host_id = fluid.component(i).host_id;
         c.fraction = volumes[i];
-        spec.components.push_back(c);
+        definition.components.push_back(c);
     }
-    return MoleFractions(spec, fluid.components());
+    return MoleFractions(definition, fluid.components());
 }
 
 TEST(TbpToD86, InvertsThePublishedWorkedExample) {
@@ -109,8 +109,8 @@ TEST(DistillationCurve, TbpFollowsVolumeSharesInBoilingOrder) {
 TEST(DistillationCurve, ExampleStreamsGiveRisingCurvesWithTheirFiveAndFifteenPercentPoints) {
     for (const char* name :
          {"summer-gasoline", "light-naphtha", "stabilised-condensate", "wet-condensate", "light-crude-cuts"}) {
-        const StreamSpec spec = ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/" + name + ".json");
-        const StreamFluid stream = BuildStreamFluid(spec);
+        const StreamDefinition definition = ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/" + name + ".json");
+        const StreamFluid stream = BuildStreamFluid(definition);
         const DistillationCurve curve = DistillationCurveD86_C(stream.fluid, stream.z);
         for (double t : curve) ASSERT_NE(t, EMPTY_VALUE) << name;
         EXPECT_TRUE(std::is_sorted(curve.begin(), curve.end())) << name;

@@ -17,7 +17,7 @@
 #include "refhost/manager/correlation_manager.h"
 #include "refhost/manager/host_flash.h"
 #include "refhost/manager/stream_client.h"
-#include "refhost/stream/stream_from_spec.h"
+#include "refhost/stream/stream_from_definition.h"
 #include "refhost/streams/stream_reader.h"
 #include "testsupport/varhost/varhost_control.h"
 

@@ -46,10 +46,10 @@ TEST(ReadmeStreamFiles, ExamplesReadAsDescribed) {
             }
             continue;
         }
-        const StreamSpec spec = ParseStreamText(blocks[i], "README.md");
+        const StreamDefinition definition = ParseStreamText(blocks[i], "README.md");
         // The first, a shortened gasoline, adds up to 0.4 and is scaled with a warning.
-        EXPECT_EQ(spec.warnings.size(), i == 0 ? 1u : 0u);
-        EXPECT_NO_THROW(BuildStreamFluid(spec));
+        EXPECT_EQ(definition.warnings.size(), i == 0 ? 1u : 0u);
+        EXPECT_NO_THROW(BuildStreamFluid(definition));
     }
 }
 

@@ -27,11 +27,11 @@ TEST(StreamFluid, BasesTurnIntoMoleFractions) {
         {"liquid_volume", (0.5 * 630.3 / 72.1488) / (0.5 * 630.3 / 72.1488 + 0.5 * 734.6 / 142.2817)},
     };
     for (const auto& c : cases) {
-        const StreamSpec spec = ParseStreamText(
+        const StreamDefinition definition = ParseStreamText(
             std::string(R"({"basis": ")") + c.basis + R"(", "components": {"n-pentane": 0.5, "n-decane": 0.5}})",
             "b.json");
         const StreamFluid stream =
-            BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
+            BuildStreamFluid(definition, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
         ASSERT_EQ(stream.z.size(), 2u);
         EXPECT_NEAR(stream.z[0], c.pentane, 1e-12) << c.basis;
         EXPECT_NEAR(stream.z[1], 1 - c.pentane, 1e-12) << c.basis;
@@ -39,20 +39,20 @@ TEST(StreamFluid, BasesTurnIntoMoleFractions) {
 }
 
 TEST(StreamFluid, NormalisesFractionsThatDoNotAddUpToOne) {
-    const StreamSpec spec = ParseStreamText(R"({"components": {"nC4": 0.2, "nC5": 0.6}})", "n.json");
+    const StreamDefinition definition = ParseStreamText(R"({"components": {"nC4": 0.2, "nC5": 0.6}})", "n.json");
     const StreamFluid stream =
-        BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
+        BuildStreamFluid(definition, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
     EXPECT_NEAR(stream.z[0], 0.25, 1e-15);
     EXPECT_NEAR(stream.z[1], 0.75, 1e-15);
 }
 
 TEST(StreamFluid, CutsBecomePseudoComponentsAfterTheNamedOnes) {
-    const StreamSpec spec = ParseStreamText(R"({"basis": "mass", "components": {"n-pentane": 0.5},
+    const StreamDefinition definition = ParseStreamText(R"({"basis": "mass", "components": {"n-pentane": 0.5},
         "cuts": [{"name": "C7", "fraction": 0.25, "nbp_C": 92, "sg": 0.738, "mw": 96},
                  {"name": "C9", "fraction": 0.25, "nbp_C": 142, "sg": 0.764}]})",
                                             "cuts.json");
     const StreamFluid stream =
-        BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
+        BuildStreamFluid(definition, thermo::EquationOfState::PengRobinson, {.add_air_and_water = false});
     ASSERT_EQ(stream.fluid.size(), 3u);
     const thermo::Component& c7 = stream.fluid.component(1);
     const thermo::Component& c9 = stream.fluid.component(2);
@@ -83,14 +83,14 @@ TEST(StreamFluid, ListsNitrogenOxygenAndWaterAtZeroUnlessToldNot) {
         {R"({"nC5": 1})", false, {"n-pentane"}},
     };
     for (const auto& c : cases) {
-        const StreamSpec spec = ParseStreamText(std::string(R"({"components": )") + c.components + "}", "air.json");
+        const StreamDefinition definition = ParseStreamText(std::string(R"({"components": )") + c.components + "}", "air.json");
         const StreamFluid stream =
-            BuildStreamFluid(spec, thermo::EquationOfState::PengRobinson, {.add_air_and_water = c.add});
+            BuildStreamFluid(definition, thermo::EquationOfState::PengRobinson, {.add_air_and_water = c.add});
         ASSERT_EQ(stream.fluid.size(), c.names.size()) << c.components;
         ASSERT_EQ(stream.z.size(), c.names.size()) << c.components;
         for (std::size_t i = 0; i < c.names.size(); ++i) {
             EXPECT_EQ(stream.fluid.component(i).name, c.names[i]) << c.components;
-            if (i >= spec.components.size()) {
+            if (i >= definition.components.size()) {
                 EXPECT_EQ(stream.z[i], 0.0) << c.components;
             }
         }
@@ -99,16 +99,16 @@ TEST(StreamFluid, ListsNitrogenOxygenAndWaterAtZeroUnlessToldNot) {
 }
 
 TEST(StreamFluid, EquationOfStateAsAsked) {
-    const StreamSpec spec = ParseStreamText(R"({"components": {"nC5": 1}})", "e.json");
-    EXPECT_EQ(BuildStreamFluid(spec).fluid.eos(), thermo::EquationOfState::PengRobinson);
-    EXPECT_EQ(BuildStreamFluid(spec, thermo::EquationOfState::SoaveRedlichKwong).fluid.eos(),
+    const StreamDefinition definition = ParseStreamText(R"({"components": {"nC5": 1}})", "e.json");
+    EXPECT_EQ(BuildStreamFluid(definition).fluid.eos(), thermo::EquationOfState::PengRobinson);
+    EXPECT_EQ(BuildStreamFluid(definition, thermo::EquationOfState::SoaveRedlichKwong).fluid.eos(),
               thermo::EquationOfState::SoaveRedlichKwong);
 }
 
 TEST(StreamFluid, RefusesASpecNoReaderWouldGive) {
-    StreamSpec empty;
+    StreamDefinition empty;
     EXPECT_THROW(BuildStreamFluid(empty), std::invalid_argument);
-    StreamSpec zeros = ParseStreamText(R"({"components": {"nC5": 1}})", "z.json");
+    StreamDefinition zeros = ParseStreamText(R"({"components": {"nC5": 1}})", "z.json");
     zeros.components[0].fraction = 0;
     EXPECT_THROW(BuildStreamFluid(zeros), std::invalid_argument);
 }
@@ -137,11 +137,11 @@ TEST(ExampleStreams, AllReadAndBuild) {
         {"wet-condensate", 13, 0},  {"light-crude-cuts", 6, 9}, {"n-pentane", 1, 0},
     };
     for (const auto& c : cases) {
-        const StreamSpec spec = ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/" + c.file + ".json");
-        EXPECT_TRUE(spec.warnings.empty()) << c.file;
-        EXPECT_EQ(spec.components.size(), c.components) << c.file;
-        EXPECT_EQ(spec.cuts.size(), c.cuts) << c.file;
-        const StreamFluid stream = BuildStreamFluid(spec);
+        const StreamDefinition definition = ReadStreamFile(std::string(VOLACOR_EXAMPLES_DIR) + "/" + c.file + ".json");
+        EXPECT_TRUE(definition.warnings.empty()) << c.file;
+        EXPECT_EQ(definition.components.size(), c.components) << c.file;
+        EXPECT_EQ(definition.cuts.size(), c.cuts) << c.file;
+        const StreamFluid stream = BuildStreamFluid(definition);
         EXPECT_GE(stream.fluid.size(), c.components + c.cuts) << c.file;
         EXPECT_LE(stream.fluid.size(), c.components + c.cuts + 3) << c.file;
     }

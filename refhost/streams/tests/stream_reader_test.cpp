@@ -14,53 +14,53 @@ namespace refhost {
 namespace {
 
 TEST(StreamReader, ReadsEveryFeatureKeepingTheWrittenOrder) {
-    const StreamSpec spec = ParseStreamText(R"({"name": "summer gasoline", "basis": "mole",
+    const StreamDefinition definition = ParseStreamText(R"({"name": "summer gasoline", "basis": "mole",
  "components": {"toluene": 0.12, "isobutane": 0.02, "nC4": 0.06, "109-66-0": 0.10},
  "cuts": [{"name": "C7", "fraction": 0.10, "nbp_C": 92, "sg": 0.738, "mw": 96},
           {"name": "C8", "fraction": 0.60, "nbp_C": 118, "sg": 0.755}],
  "temperature_C": 20, "pressure_kPa": 250, "molar_flow_kmol_h": 12.5})",
                                             "gasoline.json");
-    EXPECT_EQ(spec.name, "summer gasoline");
-    EXPECT_EQ(spec.source, "gasoline.json");
-    EXPECT_EQ(spec.basis, CompositionBasis::Mole);
-    ASSERT_EQ(spec.components.size(), 4u);
+    EXPECT_EQ(definition.name, "summer gasoline");
+    EXPECT_EQ(definition.source, "gasoline.json");
+    EXPECT_EQ(definition.basis, CompositionBasis::Mole);
+    ASSERT_EQ(definition.components.size(), 4u);
     // By name, alias and CAS number.
     const char* names[] = {"toluene", "isobutane", "n-butane", "n-pentane"};
     const double fractions[] = {0.12, 0.02, 0.06, 0.10};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(spec.components[i].name, names[i]);
-        EXPECT_EQ(spec.components[i].fraction, fractions[i]);
-        EXPECT_EQ(spec.components[i].line, 2);
+        EXPECT_EQ(definition.components[i].name, names[i]);
+        EXPECT_EQ(definition.components[i].fraction, fractions[i]);
+        EXPECT_EQ(definition.components[i].line, 2);
     }
-    EXPECT_EQ(spec.components[2].key, "nC4");
-    ASSERT_EQ(spec.cuts.size(), 2u);
-    EXPECT_EQ(spec.cuts[0].name, "C7");
-    EXPECT_EQ(spec.cuts[0].mw_g_per_mol, 96.0);
-    EXPECT_EQ(spec.cuts[1].mw_g_per_mol, 0.0) << "estimated later";
-    EXPECT_EQ(spec.cuts[1].sg, 0.755);
-    EXPECT_EQ(spec.cuts[1].line, 4);
-    EXPECT_EQ(spec.temperature_C, 20.0);
-    EXPECT_EQ(spec.pressure_kPa, 250.0);
-    EXPECT_EQ(spec.molar_flow_kmol_h, 12.5);
+    EXPECT_EQ(definition.components[2].key, "nC4");
+    ASSERT_EQ(definition.cuts.size(), 2u);
+    EXPECT_EQ(definition.cuts[0].name, "C7");
+    EXPECT_EQ(definition.cuts[0].mw_g_per_mol, 96.0);
+    EXPECT_EQ(definition.cuts[1].mw_g_per_mol, 0.0) << "estimated later";
+    EXPECT_EQ(definition.cuts[1].sg, 0.755);
+    EXPECT_EQ(definition.cuts[1].line, 4);
+    EXPECT_EQ(definition.temperature_C, 20.0);
+    EXPECT_EQ(definition.pressure_kPa, 250.0);
+    EXPECT_EQ(definition.molar_flow_kmol_h, 12.5);
 }
 
 TEST(StreamReader, HostIdsAndCasNumbersNameComponents) {
-    const StreamSpec spec = ParseStreamText(R"({"components": {"7": 0.5, "7732-18-5": 0.5}})", "ids.json");
-    ASSERT_EQ(spec.components.size(), 2u);
-    EXPECT_EQ(spec.components[0].name, "n-pentane");
-    EXPECT_EQ(spec.components[1].name, "water");
-    EXPECT_EQ(spec.components[1].host_id, 19);
+    const StreamDefinition definition = ParseStreamText(R"({"components": {"7": 0.5, "7732-18-5": 0.5}})", "ids.json");
+    ASSERT_EQ(definition.components.size(), 2u);
+    EXPECT_EQ(definition.components[0].name, "n-pentane");
+    EXPECT_EQ(definition.components[1].name, "water");
+    EXPECT_EQ(definition.components[1].host_id, 19);
 }
 
 TEST(StreamReader, DefaultsForWhatIsLeftOut) {
-    const StreamSpec spec = ParseStreamText(R"({"components": {"n-pentane": 1}})", "dir/n-pentane-sample.json");
-    EXPECT_EQ(spec.name, "n-pentane-sample");
-    EXPECT_EQ(spec.basis, CompositionBasis::Mole);
-    EXPECT_EQ(spec.temperature_C, 15.0);
-    EXPECT_EQ(spec.pressure_kPa, 101.325);
-    EXPECT_EQ(spec.molar_flow_kmol_h, 1.0);
-    EXPECT_TRUE(spec.cuts.empty());
-    EXPECT_TRUE(spec.warnings.empty());
+    const StreamDefinition definition = ParseStreamText(R"({"components": {"n-pentane": 1}})", "dir/n-pentane-sample.json");
+    EXPECT_EQ(definition.name, "n-pentane-sample");
+    EXPECT_EQ(definition.basis, CompositionBasis::Mole);
+    EXPECT_EQ(definition.temperature_C, 15.0);
+    EXPECT_EQ(definition.pressure_kPa, 101.325);
+    EXPECT_EQ(definition.molar_flow_kmol_h, 1.0);
+    EXPECT_TRUE(definition.cuts.empty());
+    EXPECT_TRUE(definition.warnings.empty());
 }
 
 TEST(StreamReader, Bases) {
@@ -74,13 +74,13 @@ TEST(StreamReader, Bases) {
 }
 
 TEST(StreamReader, FractionsOffByMoreThanOneMillionthAreNormalisedWithAWarning) {
-    const StreamSpec off = ParseStreamText(R"({"components": {"nC4": 0.49, "nC5": 0.49}})", "off.json");
+    const StreamDefinition off = ParseStreamText(R"({"components": {"nC4": 0.49, "nC5": 0.49}})", "off.json");
     ASSERT_EQ(off.warnings.size(), 1u);
     EXPECT_NE(off.warnings[0].find("off.json"), std::string::npos) << off.warnings[0];
     EXPECT_NE(off.warnings[0].find("0.98"), std::string::npos) << off.warnings[0];
-    EXPECT_EQ(off.components[0].fraction, 0.49) << "the spec keeps the fractions as written";
+    EXPECT_EQ(off.components[0].fraction, 0.49) << "the definition keeps the fractions as written";
 
-    const StreamSpec cutsOff = ParseStreamText(
+    const StreamDefinition cutsOff = ParseStreamText(
         R"({"basis": "mass", "cuts": [{"name": "A", "fraction": 2, "nbp_C": 100, "sg": 0.73}]})", "c.json");
     ASSERT_EQ(cutsOff.warnings.size(), 1u);
     EXPECT_NE(cutsOff.warnings[0].find("mass"), std::string::npos) << cutsOff.warnings[0];
@@ -182,8 +182,8 @@ TEST(StreamReader, LinesCountFromTheFirstLineGiven) {
         EXPECT_EQ(e.line(), 41);
         EXPECT_EQ(e.field(), "pressure_kPa");
     }
-    const StreamSpec spec = ParseStreamText("{\"components\":\n{\"nC4\": 1}}", "batch.jsonl", 7);
-    EXPECT_EQ(spec.components[0].line, 8);
+    const StreamDefinition definition = ParseStreamText("{\"components\":\n{\"nC4\": 1}}", "batch.jsonl", 7);
+    EXPECT_EQ(definition.components[0].line, 8);
 }
 
 TEST(StreamReader, FilesOnDisk) {
@@ -221,9 +221,9 @@ TEST(StreamReader, ObjectsParsedElsewhereKeepTheirOrderAndHaveNoLines) {
     nlohmann::ordered_json object;
     object["components"]["nC5"] = 0.5;
     object["components"]["nC4"] = 0.5;
-    const StreamSpec spec = ParseStreamObject(object, "python");
-    EXPECT_EQ(spec.components[0].name, "n-pentane");
-    EXPECT_EQ(spec.components[0].line, 0);
+    const StreamDefinition definition = ParseStreamObject(object, "python");
+    EXPECT_EQ(definition.components[0].name, "n-pentane");
+    EXPECT_EQ(definition.components[0].line, 0);
     object["components"]["n-butane"] = 0.1;
     try {
         ParseStreamObject(object, "python");

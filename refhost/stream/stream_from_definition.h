@@ -8,13 +8,13 @@
 #include "comrt/com_ptr.h"
 #include "refhost/stream/material_stream.h"
 #include "refhost/streams/stream_fluid.h"
-#include "refhost/streams/stream_spec.h"
+#include "refhost/streams/stream_definition.h"
 #include "thermo/cubic_eos.h"
 
 namespace refhost {
 
 // Throws std::invalid_argument as BuildStreamFluid and MaterialStream::Create do.
-comrt::ComPtr<MaterialStream> MakeMaterialStream(const StreamSpec& spec,
+comrt::ComPtr<MaterialStream> MakeMaterialStream(const StreamDefinition& definition,
                                                  thermo::EquationOfState eos = thermo::EquationOfState::PengRobinson,
                                                  const StreamFluidOptions& options = {});
 

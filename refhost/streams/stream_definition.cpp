@@ -1,4 +1,4 @@
-#include "refhost/streams/stream_spec.h"
+#include "refhost/streams/stream_definition.h"
 
 namespace refhost {
 

@@ -33,7 +33,7 @@ struct StreamCut {
     int line = 0;
 };
 
-struct StreamSpec {
+struct StreamDefinition {
     std::string source;  // the file (or text source) it was read from
     std::string name;
     CompositionBasis basis = CompositionBasis::Mole;

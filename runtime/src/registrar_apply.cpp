@@ -6,12 +6,12 @@
 // Unregistration: ForceRemove keys go with everything below them; a NoRemove key stays,
 // only what the script names inside it is removed; any other key loses the script's
 // subkeys and values and then goes, unless subkeys the script does not name remain.
-#include <filesystem>
 
 #include "comrt/boundary.h"
 #include "comrt/registrar.h"
 #include "comrt/resource.h"
 #include "registrar_script.h"
+#include "module_path.h"
 
 namespace comrt::registrar {
 namespace {
@@ -45,14 +45,6 @@ void UnregisterKey(Key& parent, const ScriptKey& script) {
     if (script.flag == KeyFlag::None && key->subkeys().empty()) parent.removeSubkey(script.name);
 }
 
-std::string CanonicalModulePath(HMODULE module) {
-    char buffer[4096];
-    const uint32_t length = GetModuleFileNameA(module, buffer, sizeof buffer);
-    if (length == 0) throw std::runtime_error("the module's path cannot be found");
-    std::error_code error;
-    const std::filesystem::path canonical = std::filesystem::canonical(buffer, error);
-    return error ? std::string(buffer, length) : canonical.string();
-}
 
 }  // namespace
 
@@ -92,7 +84,7 @@ extern "C" HRESULT comrt_UpdateRegistryFromResource(HMODULE module, uint32_t res
         std::string_view text(static_cast<const char*>(data), size);
         text = text.substr(0, text.find('\0'));
         try {
-            const std::string modulePath = registrar::CanonicalModulePath(module);
+            const std::string modulePath = detail::CanonicalModulePath(module);
             registrar::RunScript(text, modulePath,
                                  registering ? registrar::Mode::Register : registrar::Mode::Unregister);
             return S_OK;

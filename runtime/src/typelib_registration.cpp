@@ -5,6 +5,7 @@
 #include "comrt/guid.h"
 #include "comrt/resource.h"
 #include "comrt/typelib.h"
+#include "module_path.h"
 
 namespace comrt::typelib {
 namespace {
@@ -22,14 +23,6 @@ std::string VersionText(const TypeLibrary& library) {
     return std::to_string(library.major) + '.' + std::to_string(library.minor);
 }
 
-std::string ModulePath(HMODULE module) {
-    char buffer[4096];
-    const uint32_t length = GetModuleFileNameA(module, buffer, sizeof buffer);
-    if (length == 0) throw std::runtime_error("the module's path cannot be found");
-    std::error_code error;
-    const std::filesystem::path canonical = std::filesystem::canonical(buffer, error);
-    return error ? std::string(buffer, length) : canonical.string();
-}
 
 }  // namespace
 
@@ -83,7 +76,7 @@ extern "C" HRESULT comrt_UpdateTypeLibRegistration(HMODULE module, uint32_t reso
     return GuardBoundary([&]() -> HRESULT {
         try {
             const typelib::TypeLibrary library = typelib::LoadTypeLibrary(module, resourceId);
-            const std::string path = typelib::ModulePath(module);
+            const std::string path = detail::CanonicalModulePath(module);
             registry::Update([&](registry::Tree& tree) {
                 if (registering)
                     typelib::RecordRegistration(tree, library, path);

@@ -105,7 +105,9 @@ FluidSnapshot CPropertyCalculator::SaturateStream(FluidSnapshot base, FluidSnaps
             if (fraction != bestFraction)
                 secantAmount = trialAmount -
                                (trialAmount - bestAmount) * (fraction - target) / (fraction - bestFraction);
-            if (secantAmount < 0.0) {
+            // A negative step, or one that overflowed (fractions a few ulps apart make
+            // the secant steep): the host is never asked to flash an unbounded amount.
+            if (!(secantAmount >= 0.0) || !std::isfinite(secantAmount)) {
                 if (trialAmount == SmallestTrialAmount) {
                     ReportPhaseMessage(services.get(), CouldNotSaturate, phaseName, methodName);
                     failed = 1;

@@ -160,6 +160,11 @@ SecantOutcome SecantSearch(CPropertyCalculator* calc, int32_t phase, double temp
                 pNext = ratio < r ? kLowerFactor * pTrial : kRaiseFactor * pTrial;
             } else {
                 pNext = pTrial - (pTrial - pRef) * (ratio - r) / (ratio - ratioRef);
+                // Ratios a few subnormals apart make the step overflow upwards (downwards it
+                // is a non-positive step, handled below): step as on a flat ratio, so the
+                // host is never asked to flash at an unbounded pressure.
+                if (!(pNext <= 0.0) && !std::isfinite(pNext))
+                    pNext = ratio < r ? kLowerFactor * pTrial : kRaiseFactor * pTrial;
                 if (pNext <= 0.0) {
                     bool found = false;
                     for (int damp = 1; damp <= kDampedStepTries && !found; ++damp) {

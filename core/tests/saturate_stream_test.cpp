@@ -134,6 +134,17 @@ TEST_F(SaturateStreamTest, ANegativeStepTriesTheSmallestAmountAndASecondOneGives
     EXPECT_EQ(fluid->messages, std::vector<std::string>{"Phase: FEED - ASTM D4953-91 Could not saturate stream."});
 }
 
+TEST_F(SaturateStreamTest, AnOverflowingStepIsTreatedLikeANegativeOne) {
+    // From 0 to the smallest subnormal fraction the secant is infinitely steep.
+    fluid->QueueFlash(VapourFraction(0.0)).QueueFlash(VapourFraction(5e-324)).OnFlash(VapourFraction(0.5));
+    Saturate(0.5);
+    const std::vector<double> t = TrialAmounts();
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_NEAR(t[2], 1e-4, 1e-12);
+    EXPECT_EQ(failed, 0);
+    EXPECT_NEAR(addedPerBase, 1e-6, 1e-15);
+}
+
 TEST_F(SaturateStreamTest, FiftyTrialsAreTheLimitEvenWhenTheLastOneMeetsTheTarget) {
     const char* notConverged = "Phase: FEED - ASTM D4953-91 Not converged, when saturating, at 50 iterations.";
     for (bool lastMeetsTarget : {false, true}) {

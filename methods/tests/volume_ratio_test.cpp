@@ -242,6 +242,27 @@ TEST_F(VolumeRatioTest, SecantStepBeyond200PercentIsProbedFirst) {
     }
 }
 
+TEST_F(VolumeRatioTest, AnOverflowingSecantStepStepsAsOnAFlatRatio) {
+    // Two ratios 5e-308 apart (an absurd host molar volume): the secant step is infinite. Upwards it is
+    // replaced by the flat-ratio step (below the target: a tenth lower); downwards it is a
+    // non-positive step whose damped tries are infinite too, so the pressure is halved.
+    struct Case {
+        std::vector<double> ratios;  // at 90, at 99, at the next trial
+        double next_kPa;
+    };
+    const Case cases[] = {{{1e-307, 1.5e-307, 4.0}, 0.9 * 99.0}, {{1.5e-307, 1e-307, 4.0}, 0.5 * 99.0}};
+    for (const Case& c : cases) {
+        ScriptedFluid& fluid = MakeMixture(RatioScript(c.ratios));
+        fluid.BpCurveRvp(FEED, 100.0);
+        const double p = RunBalanced(fluid, [&] { return D323(); });
+        const std::vector<double> tried = PressuresTried(fluid);
+        for (double each : tried) EXPECT_TRUE(std::isfinite(each)) << "the host was asked to flash at " << each;
+        ASSERT_EQ(tried.size(), 3u);
+        EXPECT_NEAR(tried[2], c.next_kPa, 1e-9);
+        EXPECT_EQ(p, tried[2]);
+    }
+}
+
 TEST_F(VolumeRatioTest, FiftiethIterationReportsNotConvergedEvenWhenItMetTheTolerance) {
     // Every trial sees ratio 5 (the step is then 10 % up) until the one that sees 4.
     struct Case {

@@ -115,12 +115,15 @@ int CPropertyCalculator::LoadFluidState() {
 
 int CPropertyCalculator::LoadStreamAnalysis() {
     if (!streamAnalysis) return 0;
-    if (reuseLoadedData) return 1;
+    // Reuse keeps a valid analysis only: after a failed load the record is all zero, and
+    // its boiling-point-curve RVP of 0 kPa would pass for a result. Load again instead.
+    if (reuseLoadedData && analysisLoaded) return 1;
     ResetStreamAnalysis();
     if (FAILED(GuardHostCall([this] { return streamAnalysis->GetAnalysis(&analysis); }))) {
         ResetStreamAnalysis();  // frees any block a failing host handed over
         return 0;
     }
+    analysisLoaded = true;
     return 1;
 }
 
@@ -210,6 +213,7 @@ void CPropertyCalculator::ResetStreamAnalysis() {
         analysis.distillationCurve[p] = nullptr;
     }
     analysis = StreamAnalysis{};
+    analysisLoaded = false;
 }
 
 void CPropertyCalculator::ReleaseFluid() {

@@ -35,7 +35,8 @@ public:
     // 1 when snapshot, molecularWeights and molarFlow are valid. With reuseLoadedData
     // set it returns 1 at once; otherwise it resets and reloads from the host.
     int LoadFluidState();
-    // 1 when analysis is valid; reuses as LoadFluidState does.
+    // 1 when analysis is valid; reuses as LoadFluidState does, but only an analysis
+    // that was loaded: after a failed load it asks the host again.
     int LoadStreamAnalysis();
     // A named host array. copy 0: the calculator's own buffer, overwritten by the next
     // call. copy != 0: a new task-memory block of componentValueCount doubles the caller
@@ -76,6 +77,7 @@ public:
     double bpRvpPsia = EMPTY_VALUE;                  // boiling-point-curve RVP of the last phase, psia
     double tvpPsia = EMPTY_VALUE;                    // TVP of the last phase, psia
     int32_t componentValueCount = 0;                 // doubles in componentValues
+    bool analysisLoaded = false;                     // analysis holds what the host last gave
 };
 
 // The single calculator, alive from the library's load to its unload. Never null.

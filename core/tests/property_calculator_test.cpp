@@ -157,6 +157,24 @@ TEST_F(LoadFluidStateTest, StreamAnalysisLoadsAndFailsClean) {
     EXPECT_TRUE(IsZero(&calc->analysis, sizeof calc->analysis));
 }
 
+// Reuse keeps only an analysis that loaded: after a failed FEED load the all-zero record
+// (a boiling-point-curve RVP of 0 kPa) never passes for a valid one.
+TEST_F(LoadFluidStateTest, ReuseAfterAFailedAnalysisAsksTheHostAgain) {
+    ScriptedFluid& fluid = MakeFluid({NPentane, NHexane});
+    fluid.BpCurveRvp(VAP, 55.0).FailAnalysis(E_FAIL);
+    ASSERT_EQ(calc->LoadStreamAnalysis(), 0);
+
+    calc->reuseLoadedData = 1;
+    EXPECT_EQ(calc->LoadStreamAnalysis(), 0) << "a host that still fails";
+    fluid.FailAnalysis(S_OK);
+    ASSERT_EQ(calc->LoadStreamAnalysis(), 1);
+    EXPECT_EQ(BpCurveRvps(calc->analysis)[VAP], 55.0);
+    const int callsAfterLoad = fluid.calls.analysis;
+    EXPECT_EQ(calc->LoadStreamAnalysis(), 1);
+    EXPECT_EQ(fluid.calls.analysis, callsAfterLoad) << "a loaded analysis is reused";
+    EXPECT_EQ(callsAfterLoad, 3);
+}
+
 class ComponentArrayTest : public CalculatorTest {};
 
 TEST_F(ComponentArrayTest, UncopiedArraysShareTheCalculatorsBuffer) {

@@ -1,5 +1,7 @@
 // The closed-form API correlation: each phase's TVP from a bubble-point flash at the
-// reference temperature, turned into an RVP by a correlation in ln(TVP).
+// reference temperature, turned into an RVP by a correlation in ln(TVP). The correlation
+// is proprietary and its coefficients appear in no published source, so its tests pin
+// its pieces, their joints and its range rules rather than outside data.
 #include "methods/orvan_api.h"
 
 #include <cmath>

@@ -51,6 +51,20 @@ TEST(PredictTvp_API_5B1_2, DerivativeMatchesFiniteDifferences) {
     EXPECT_NEAR(Predict(T_R, 10.0), 13.45882, 1e-5);
 }
 
+// An independent published fit of the TVP of crude oils against their RVP: US EPA, AP-42
+// Fifth Edition, Chapter 7.1 (November 2006), Figure 7.1-16: ln TVP = A - B / T with
+// A = 12.82 - 0.9672 ln RVP and B = 7261 - 1216 ln RVP (psia, psi, °R). Both read the
+// same chart, so they agree to the reading of a chart, not to the last digit.
+TEST(PredictTvp_API_5B1_2, AgreesWithThePublishedCrudeOilFitOfAp42) {
+    for (double rvp : {5.0, 7.5, 10.0})
+        for (double t_F : {40.0, 60.0, 80.0, 100.0}) {
+            SCOPED_TRACE(testing::Message() << "RVP " << rvp << " psi at " << t_F << " °F");
+            const double t_R = t_F + 459.67;
+            const double ap42 = std::exp(12.82 - 0.9672 * std::log(rvp) - (7261.0 - 1216.0 * std::log(rvp)) / t_R);
+            EXPECT_NEAR(Predict(t_R, rvp) / ap42, 1.0, 0.07);
+        }
+}
+
 TEST(PredictTvp_API_5B1_2, GuardsLeaveOrSetTheFlagAsTheyShould) {
     struct Case {
         const char* what;

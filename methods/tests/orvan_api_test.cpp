@@ -25,7 +25,7 @@ using namespace testsupport;  // components
 constexpr double KPA_PER_PSI = 6.8943;
 constexpr double T_37_78_C_IN_R = 559.694;  // 37.78 °C as the driver hands it
 
-TEST(OrvanRvpFromTvp, EachPieceGivesItsPublishedValue) {
+TEST(OrvanRvpFromTvp, EachPieceGivesTheValueTheMethodDefines) {
     struct Case {
         double tvp_psia;
         double rvp_psia;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "comrt/types.h"
+#include "comrt/unknown.h"
 
 namespace varhost {
 
@@ -42,6 +43,34 @@ public:
 
 private:
     std::atomic<ULONG> count_{1};  // the creator's reference
+};
+
+// IUnknown for an object of the server that answers one interface besides IUnknown:
+// counted alive, one reference for its creator, deleted by its last Release.
+template <class Interface, const IID& kInterfaceId>
+class SingleFaceObject : public Interface, private Counted {
+public:
+    HRESULT QueryInterface(const GUID& iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!(iid == IID_IUnknown) && !(iid == kInterfaceId)) return E_NOINTERFACE;
+        AddRef();
+        *out = static_cast<Interface*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return references_.Add(); }
+    ULONG Release() override {
+        ULONG left = 0;
+        if (references_.Drop(left)) delete this;
+        return left;
+    }
+
+protected:
+    SingleFaceObject() = default;
+    virtual ~SingleFaceObject() = default;
+
+private:
+    ReferenceCount references_;
 };
 
 }  // namespace varhost

@@ -17,24 +17,10 @@ using Maker = HRESULT (*)(IUnknown** out);
 
 std::atomic<int32_t> serverLocks{0};
 
-class ClassObject final : public IClassFactory, private Counted {
+class ClassObject final : public SingleFaceObject<IClassFactory, IID_IClassFactory> {
 public:
     explicit ClassObject(Maker maker) : maker_(maker) {}
 
-    HRESULT QueryInterface(const GUID& iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!(iid == IID_IUnknown) && !(iid == IID_IClassFactory)) return E_NOINTERFACE;
-        AddRef();
-        *out = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return references_.Add(); }
-    ULONG Release() override {
-        ULONG left = 0;
-        if (references_.Drop(left)) delete this;
-        return left;
-    }
     HRESULT CreateInstance(IUnknown* outer, const GUID& iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
@@ -55,10 +41,9 @@ public:
     }
 
 private:
-    ~ClassObject() = default;
+    ~ClassObject() override = default;
 
     const Maker maker_;
-    ReferenceCount references_;
 };
 
 Maker MakerOf(const CLSID& classId) {

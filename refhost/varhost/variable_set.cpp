@@ -39,23 +39,8 @@ std::vector<double> ValuesOf(IUnknown* variable) {
     return values;
 }
 
-class VariableSet final : public IVariableSet, private Counted {
+class VariableSet final : public SingleFaceObject<IVariableSet, volacor::IID_IVariableSet> {
 public:
-    HRESULT QueryInterface(const GUID& iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!(iid == IID_IUnknown) && !(iid == volacor::IID_IVariableSet)) return E_NOINTERFACE;
-        AddRef();
-        *out = static_cast<IVariableSet*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return references_.Add(); }
-    ULONG Release() override {
-        ULONG left = 0;
-        if (references_.Drop(left)) delete this;
-        return left;
-    }
-
     HRESULT GetCount(int32_t* count) override {
         if (HRESULT hr = Enter("GetCount"); FAILED(hr)) return hr;
         if (!count) return E_POINTER;
@@ -187,7 +172,7 @@ public:
     }
 
 private:
-    ~VariableSet() = default;
+    ~VariableSet() override = default;
     friend HRESULT varhost::NewVariableSet(IUnknown** out);
 
     std::ptrdiff_t Find(const std::u16string& name) const {
@@ -201,7 +186,6 @@ private:
         return values;
     }
 
-    ReferenceCount references_;
     std::vector<ComPtr<IUnknown>> items_;
     std::u16string name_;
     bool modified_ = false;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "thermo/csv_reader.h"
+#include "thermo/edit_distance.h"
 #include "thermo/embedded_data.h"
 
 namespace thermo {
@@ -73,21 +74,6 @@ std::string pair_key(const std::string& a, const std::string& b) {
   const std::string la = lower(a);
   const std::string lb = lower(b);
   return la < lb ? la + "|" + lb : lb + "|" + la;
-}
-
-std::size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 }  // namespace
@@ -187,7 +173,7 @@ const Component& ComponentDatabase::find(std::string_view key) const {
   // Name the three nearest names so a typo is easy to see.
   const std::string wanted = lower(trim(key));
   std::vector<std::pair<std::size_t, std::string>> ranked;
-  for (const auto& c : components_) ranked.emplace_back(edit_distance(wanted, lower(c.name)), c.name);
+  for (const auto& c : components_) ranked.emplace_back(edit_distance_ignoring_case(wanted, c.name), c.name);
   std::sort(ranked.begin(), ranked.end());
   std::string message = "unknown component '" + std::string(key) + "'; nearest:";
   for (std::size_t i = 0; i < std::min<std::size_t>(3, ranked.size()); ++i) {

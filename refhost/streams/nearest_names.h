@@ -7,9 +7,6 @@
 
 namespace refhost {
 
-// Levenshtein distance, ignoring case.
-std::size_t EditDistance(std::string_view a, std::string_view b);
-
 struct NamedCandidate {
     std::string spelling;  // compared with the wanted text
     std::string shown;     // what the message shows (several spellings may show one name)

@@ -100,7 +100,7 @@ class Flasher {
   void single_phase_result(FlashResult& out);
   void write_result(int phase_count, FlashResult& out);
   int saturation_solve(double beta, int liquids, double& P_kPa, int& iterations, bool& converged);
-  bool saturation_start(double beta, double& P_kPa);
+  bool saturation_start(double beta, double& P_kPa, bool water_apart_allowed = true);
 
   const Fluid& fluid_;
   FlashOptions options_;

@@ -26,13 +26,13 @@ int count_of_phases(int liquids) { return 1 + liquids; }
 
 }  // namespace
 
-bool Flasher::saturation_start(double beta, double& P_kPa) {
+bool Flasher::saturation_start(double beta, double& P_kPa, bool water_apart_allowed) {
   // Wilson's K-values (K_i = k_i / P) make the material balance a function of P alone,
   // decreasing in P: the bubble point is sum z k, the dew point 1 / sum(z / k), and any
   // other vapour fraction lies between; Newton in ln P with a bisection guard.
   wilson_ln_k(1.0, wilson_);  // ln k_i at P = 1 kPa
   const int w = fluid_.water_index();
-  const bool water_apart = w >= 0 && z_(w) > 0 && active_.size() > 1 && beta < 1;
+  const bool water_apart = water_apart_allowed && w >= 0 && z_(w) > 0 && active_.size() > 1 && beta < 1;
   double bubble = 0, inverse_dew = 0, z_sum = 0;
   for (Eigen::Index i : active_) {
     k_(i) = std::exp(wilson_(i));
@@ -227,8 +227,12 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
     int liquids = 1;
     // Start: liquid and vapour from Wilson's K-values; with water, a nearly pure aqueous
     // liquid beside a water-poor reference liquid.
-    const double P_start = P;
+    double P_start = P;
     const bool water_and_more = w >= 0 && z_(w) > 0;
+    // Water that holds the other components in traces dissolves them: there is no free
+    // water beside a hydrocarbon liquid, only one aqueous liquid. When the search with
+    // water apart finds nothing, it starts once more from that one liquid.
+    bool water_kept_in = false;
     auto start_two_phases = [&] {
       wilson_ln_k(P_start, wilson_);
       phases_[0].x.setZero();
@@ -279,6 +283,14 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
       if (outcome == kFirstLiquidVanished) {
         if (last) break;
         std::swap(phases_[0], phases_[2]);  // the aqueous liquid becomes the only liquid
+        liquids = 1;
+        continue;
+      }
+      if ((outcome == kTrivial || outcome == kDiverged) && water_and_more && beta < 1 && !water_kept_in && !last) {
+        water_kept_in = true;
+        if (!saturation_start(beta, P, false)) break;
+        P_start = P;
+        start_two_phases();
         liquids = 1;
         continue;
       }

@@ -43,33 +43,31 @@ Chosen Correlations(std::initializer_list<const char*> methods) {
 }
 
 TEST(StreamCalculation, PhasesPresentAndEveryMethodAsItAnswersAlone) {
-    {
-        Chosen chosen = Correlations({"d6377-16", "modified-astm", "api-5b1.2"});
-        StreamDefinition wet = Example("wet-condensate");
-        wet.warnings.push_back("a remark of the reader");
-        const StreamCalculation calculation =
-            CalculateStream(wet, "wet.json", thermo::EquationOfState::PengRobinson, chosen.pointers);
+    Chosen chosen = Correlations({"d6377-16", "modified-astm", "api-5b1.2"});
+    StreamDefinition wet = Example("wet-condensate");
+    wet.warnings.push_back("a remark of the reader");
+    const StreamCalculation calculation =
+        CalculateStream(wet, "wet.json", thermo::EquationOfState::PengRobinson, chosen.pointers);
 
-        // Gas, oil and water at the stream's own conditions; never a solid.
-        EXPECT_TRUE(calculation.present[FEED] && calculation.present[VAP] && calculation.present[LIQ1] &&
-                    calculation.present[LIQ2]);
-        EXPECT_FALSE(calculation.present[SOLID]);
-        EXPECT_EQ(calculation.warnings, wet.warnings);
+    // Gas, oil and water at the stream's own conditions; never a solid.
+    EXPECT_TRUE(calculation.present[FEED] && calculation.present[VAP] && calculation.present[LIQ1] &&
+                calculation.present[LIQ2]);
+    EXPECT_FALSE(calculation.present[SOLID]);
+    EXPECT_EQ(calculation.warnings, wet.warnings);
 
-        ASSERT_EQ(calculation.methods.size(), 3u);
-        Chosen alone = Correlations({"d6377-16", "modified-astm", "api-5b1.2"});
-        auto stream = MakeMaterialStream(wet);
-        for (size_t i = 0; i < 3; ++i) {
-            const MethodCalculation& got = calculation.methods[i];
-            EXPECT_EQ(got.method, &chosen.owned[i].method()) << "in the order given";
-            const CalculationResult want = alone.owned[i].Calculate(*stream.get());
-            EXPECT_EQ(got.result.rvp_kPa, want.rvp_kPa) << got.method->shortName;
-            EXPECT_EQ(got.result.messages, want.messages) << got.method->shortName;
-            EXPECT_TRUE(got.result.ok() && got.failure.empty());
-        }
-        EXPECT_TRUE(calculation.methods[0].result.Rvp(FEED).has_value());
-        EXPECT_FALSE(calculation.methods[1].result.Rvp(LIQ1).has_value()) << "the feed-only method";
+    ASSERT_EQ(calculation.methods.size(), 3u);
+    Chosen alone = Correlations({"d6377-16", "modified-astm", "api-5b1.2"});
+    auto stream = MakeMaterialStream(wet);
+    for (size_t i = 0; i < 3; ++i) {
+        const MethodCalculation& got = calculation.methods[i];
+        EXPECT_EQ(got.method, &chosen.owned[i].method()) << "in the order given";
+        const CalculationResult want = alone.owned[i].Calculate(*stream.get());
+        EXPECT_EQ(got.result.rvp_kPa, want.rvp_kPa) << got.method->shortName;
+        EXPECT_EQ(got.result.messages, want.messages) << got.method->shortName;
+        EXPECT_TRUE(got.result.ok() && got.failure.empty());
     }
+    EXPECT_TRUE(calculation.methods[0].result.Rvp(FEED).has_value());
+    EXPECT_FALSE(calculation.methods[1].result.Rvp(LIQ1).has_value()) << "the feed-only method";
 }
 
 TEST(StreamCalculation, TheEquationOfStateReachesTheStream) {

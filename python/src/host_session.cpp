@@ -66,12 +66,8 @@ std::string OptionalText(const std::optional<double>& value) {
   return text;
 }
 
-refhost::Correlation& CorrelationFor(const RvpRequest& request, const refhost::MethodInfo& method) {
-  ThreadCorrelations& kept = ThisThreadsCorrelations();
-  if (kept.library != request.library || kept.byKey.size() >= kMaxKeptCorrelations) {
-    kept.byKey.clear();
-    kept.library = request.library;
-  }
+refhost::Correlation& CorrelationFor(ThreadCorrelations& kept, const RvpRequest& request,
+                                     const refhost::MethodInfo& method) {
   const std::optional<double> vlRatio = method.hasVlRatio ? request.vlRatio : std::nullopt;
   const std::string key =
       std::string(method.shortName) + "|" + OptionalText(request.removeNcPercent) + "|" + OptionalText(vlRatio);
@@ -89,6 +85,20 @@ refhost::Correlation& CorrelationFor(const RvpRequest& request, const refhost::M
   temperature.referenceTemperature_C = request.temperature_C;
   found->second.SetParameters(temperature);
   return found->second;
+}
+
+// This thread's objects for the request's methods. Room is made before the first is
+// handed out, so that none of them goes while the stream is calculated.
+std::vector<refhost::Correlation*> CorrelationsFor(const RvpRequest& request,
+                                                   const std::vector<const refhost::MethodInfo*>& methods) {
+  ThreadCorrelations& kept = ThisThreadsCorrelations();
+  if (kept.library != request.library || kept.byKey.size() + methods.size() > kMaxKeptCorrelations) {
+    kept.byKey.clear();
+    kept.library = request.library;
+  }
+  std::vector<refhost::Correlation*> correlations;
+  for (const refhost::MethodInfo* m : methods) correlations.push_back(&CorrelationFor(kept, request, *m));
+  return correlations;
 }
 
 std::string ClassIdText(const GUID& id) {
@@ -133,8 +143,7 @@ std::string CalculateRvpJson(const std::string& text, const std::string& source,
   const std::vector<const refhost::MethodInfo*> methods = SelectMethods(request.methods);
   const thermo::EquationOfState eos = refhost::EquationOfStateNamed(request.eos);
   const refhost::StreamDefinition definition = ParseStreamDefinition(text, source, firstLine);
-  std::vector<refhost::Correlation*> correlations;
-  for (const refhost::MethodInfo* m : methods) correlations.push_back(&CorrelationFor(request, *m));
+  const std::vector<refhost::Correlation*> correlations = CorrelationsFor(request, methods);
   const refhost::StreamCalculation calculation = refhost::CalculateStream(definition, source, eos, correlations);
   const volacor::cli::StreamOutcome outcome =
       volacor::cli::OutcomeOf(calculation, definition.name, source, request.temperature_C);

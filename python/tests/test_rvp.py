@@ -83,6 +83,18 @@ def test_parameters_reach_the_methods_and_do_not_stay_for_the_next_call():
     assert srk != at_4 and srk == pytest.approx(at_4, rel=0.1)
 
 
+def test_many_sets_of_parameters_in_turn_give_each_its_own_results():
+    # Every set of parameters keeps its own objects, up to a bound; passing the bound
+    # in the middle of a call must not take away the objects that call is using.
+    stream = volacor.Stream.from_file(example("stabilised-condensate.json"))
+    percents = [0.5 * (i + 1) for i in range(10)]  # 90 objects: past the bound, more than once
+    first = [volacor.rvp(stream, remove_nc_percent=p) for p in percents]
+    again = [volacor.rvp(stream, remove_nc_percent=p) for p in reversed(percents)][::-1]
+    for got, want in zip(again, first):
+        assert got.equals(want)
+    assert not first[0][["FEED"]].equals(first[-1][["FEED"]])
+
+
 @pytest.mark.parametrize("options, words", [
     (dict(methods=["d9999"]), "unknown method"),
     (dict(eos="vdw"), "equation of state"),

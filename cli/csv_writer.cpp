@@ -1,6 +1,5 @@
 #include "cli/csv_writer.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -42,24 +41,14 @@ void WriteCsvRows(std::ostream& out, const StreamOutcome& outcome, PressureUnit 
         WriteRow(out, {outcome.name, outcome.source, "", "", "", "", "", "", "", outcome.error});
         return;
     }
-    const std::vector<int> phases = ShownPhases(outcome);
-    for (const MethodOutcome& m : outcome.methods) {
-        for (int p : phases) {
-            // A message goes to the row of the phase it names; one naming no shown phase
-            // to the first row of the method, so that none is lost.
-            std::string messages;
-            for (const std::string& message : m.messages) {
-                const int about = MessagePhase(message);
-                const bool shown = std::find(phases.begin(), phases.end(), about) != phases.end();
-                if ((shown ? about : phases.front()) == p) {
-                    messages += (messages.empty() ? "" : " | ") + message;
-                }
-            }
-            const auto& value = m.rvp_kPa[static_cast<std::size_t>(p)];
-            WriteRow(out, {outcome.name, outcome.source, m.method.shortName, m.method.displayName,
-                           m.method.progId, PhaseName(p), value ? Number(FromKilopascal(*value, unit)) : "",
-                           std::string(UnitName(unit)), messages, m.failure});
-        }
+    for (const PhaseRow& row : PhaseRows(outcome)) {
+        const MethodOutcome& m = *row.method;
+        std::string messages;
+        for (const std::string& message : row.messages) messages += (messages.empty() ? "" : " | ") + message;
+        const auto& value = m.rvp_kPa[static_cast<std::size_t>(row.phase)];
+        WriteRow(out, {outcome.name, outcome.source, m.method.shortName, m.method.displayName, m.method.progId,
+                       PhaseName(row.phase), value ? Number(FromKilopascal(*value, unit)) : "",
+                       std::string(UnitName(unit)), messages, m.failure});
     }
 }
 

@@ -1,6 +1,6 @@
 #include "cli/method_catalog.h"
 
-#include "comrt/guid.h"
+#include "cli/host_outcome.h"
 #include "comrt/registry.h"
 #include "refhost/manager/method_table.h"
 
@@ -9,12 +9,7 @@ namespace volacor::cli {
 const std::vector<MethodIdentity>& AllMethods() {
     static const std::vector<MethodIdentity> methods = [] {
         std::vector<MethodIdentity> list;
-        for (const refhost::MethodInfo& info : refhost::Methods()) {
-            char classId[GUID_STRING_CHARS + 1] = {};
-            comrt_GuidToString(info.classId, classId, sizeof classId);
-            list.push_back({std::string(info.shortName), std::string(info.displayName), std::string(info.progId),
-                            classId, info.feedOnly});
-        }
+        for (const refhost::MethodInfo& info : refhost::Methods()) list.push_back(IdentityOf(info));
         return list;
     }();
     return methods;

@@ -1,5 +1,6 @@
 #include "cli/phases_shown.h"
 
+#include <algorithm>
 #include <string>
 
 namespace volacor::cli {
@@ -24,6 +25,21 @@ int MessagePhase(std::string_view message) {
         if (message.starts_with(name)) return p;
     }
     return -1;
+}
+
+std::vector<PhaseRow> PhaseRows(const StreamOutcome& outcome) {
+    const std::vector<int> phases = ShownPhases(outcome);
+    std::vector<PhaseRow> rows;
+    for (const MethodOutcome& m : outcome.methods) {
+        const std::size_t first = rows.size();
+        for (int p : phases) rows.push_back({&m, p, {}});
+        for (const std::string& message : m.messages) {
+            const auto shown = std::find(phases.begin(), phases.end(), MessagePhase(message));
+            const std::size_t at = shown == phases.end() ? 0 : static_cast<std::size_t>(shown - phases.begin());
+            rows[first + at].messages.push_back(message);
+        }
+    }
+    return rows;
 }
 
 }  // namespace volacor::cli

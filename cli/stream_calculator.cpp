@@ -1,34 +1,16 @@
 #include "cli/stream_calculator.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "cli/activation.h"
+#include "cli/host_outcome.h"
 #include "cli/method_catalog.h"
 #include "cli/method_selection.h"
+#include "refhost/calculation/stream_calculation.h"
 #include "refhost/manager/correlation_manager.h"
-#include "refhost/manager/host_flash.h"
-#include "refhost/stream/material_stream.h"
-#include "refhost/streams/stream_fluid.h"
 #include "refhost/streams/stream_reader.h"
 
 namespace volacor::cli {
-namespace {
-
-// The host numbers phases VAP, LIQ1, LIQ2, SOLID, FEED; the command shows FEED first.
-std::size_t HostIndex(int phase) { return static_cast<std::size_t>((phase + kPhaseCount - 1) % kPhaseCount); }
-
-thermo::EquationOfState Eos(const std::string& name) {
-    return name == "srk" ? thermo::EquationOfState::SoaveRedlichKwong : thermo::EquationOfState::PengRobinson;
-}
-
-std::string StatusText(HRESULT status) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
-    return text;
-}
-
-}  // namespace
 
 struct StreamCalculator::State {
     explicit State(Activation activated) : activation(std::move(activated)) {}
@@ -36,6 +18,7 @@ struct StreamCalculator::State {
     std::vector<MethodIdentity> methods;
     Activation activation;
     std::vector<refhost::Correlation> correlations;  // one per method, in the same order
+    std::vector<refhost::Correlation*> chosen;       // the same, as the calculation takes them
 
     StreamOutcome Calculate(const refhost::StreamDefinition& definition, const std::string& source);
 };
@@ -56,6 +39,7 @@ StreamCalculator::StreamCalculator(const CalculationOptions& options, std::ostre
         correlation.SetParameters(parameters);
         state_->correlations.push_back(std::move(correlation));
     }
+    for (refhost::Correlation& correlation : state_->correlations) state_->chosen.push_back(&correlation);
 }
 
 StreamCalculator::~StreamCalculator() = default;
@@ -63,50 +47,20 @@ StreamCalculator::~StreamCalculator() = default;
 const std::vector<MethodIdentity>& StreamCalculator::methods() const { return state_->methods; }
 
 StreamOutcome StreamCalculator::State::Calculate(const refhost::StreamDefinition& definition, const std::string& source) {
-    StreamOutcome outcome;
-    outcome.name = definition.name;
-    outcome.source = source;
-    outcome.temperature_C = options.temperature_C;
-    outcome.warnings = definition.warnings;
-    comrt::ComPtr<refhost::MaterialStream> stream;
     try {
-        refhost::StreamFluid built = refhost::BuildStreamFluid(definition, Eos(options.eos));
-        stream = refhost::MaterialStream::Create(
-            std::move(built.fluid),
-            {definition.name, definition.temperature_C, definition.pressure_kPa, definition.molar_flow_kmol_h, std::move(built.z)});
-    } catch (const std::invalid_argument& error) {
-        outcome.error = source + ": the stream cannot be made up: " + error.what();
+        const refhost::StreamCalculation calculation =
+            refhost::CalculateStream(definition, source, refhost::EquationOfStateNamed(options.eos), chosen);
+        return OutcomeOf(calculation, definition.name, source, options.temperature_C);
+    } catch (const refhost::StreamMakeUpError& error) {
+        StreamOutcome outcome;
+        outcome.name = definition.name;
+        outcome.source = source;
+        outcome.temperature_C = options.temperature_C;
+        outcome.warnings = definition.warnings;
+        outcome.error = error.what();
         outcome.badInput = true;
         return outcome;
     }
-
-    // The phases present at the stream's own conditions decide the columns shown.
-    outcome.phasePresent[static_cast<std::size_t>(Phase::Feed)] = true;
-    try {
-        const refhost::FlashReport flash =
-            refhost::FlashStream(*stream.get(), definition.temperature_C, definition.pressure_kPa, std::nullopt);
-        for (int p = 1; p < kPhaseCount; ++p) {
-            outcome.phasePresent[static_cast<std::size_t>(p)] = flash.phases[HostIndex(p)].present;
-        }
-    } catch (const std::exception& error) {
-        outcome.warnings.push_back(std::string("The stream could not be flashed at its own conditions, so only "
-                                               "the feed is shown: ") + error.what());
-    }
-
-    for (std::size_t i = 0; i < correlations.size(); ++i) {
-        MethodOutcome result;
-        result.method = methods[i];
-        const refhost::CalculationResult calculated = correlations[i].Calculate(*stream.get());
-        for (int p = 0; p < kPhaseCount; ++p) {
-            result.rvp_kPa[static_cast<std::size_t>(p)] = calculated.rvp_kPa[HostIndex(p)];
-        }
-        result.messages = calculated.messages;
-        if (!calculated.ok()) {
-            result.failure = "The method could not calculate this stream (status " + StatusText(calculated.status) + ").";
-        }
-        outcome.methods.push_back(std::move(result));
-    }
-    return outcome;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "cli/csv_writer.h"
 #include "cli/errors.h"
 #include "cli/outcome_json.h"
+#include "cli/phases_shown.h"
 #include "cli/table_writer.h"
 #include "cli/units.h"
 
@@ -92,6 +93,32 @@ TEST(CsvWriter, OneRowPerMethodAndShownPhaseWithMessagesOnTheirPhasesRow) {
                                  "\"Phase: VAP - API 5B1.1 no TVP, returning empty\",");
     EXPECT_EQ(lines[3], prefix + "api-5b1.1,API Method 5B1.1,Volacor.API_5B1_1,LIQ1,61,kPa,,");
     EXPECT_EQ(lines[10], "broken,b.csv:4,,,,,,,,\"b.csv, line 4, field components.nC4: the fraction is negative.\"");
+}
+
+TEST(PhaseRows, EachMessageLandsOnceOnThePhaseItNamesOrTheMethodsFirstRow) {
+    StreamOutcome o = Sample();  // FEED, VAP and LIQ1 shown
+    const struct {
+        const char* message;
+        int row;  // of the method's rows FEED, VAP, LIQ1
+    } cases[] = {
+        {"Phase: LIQ1 - no bubble point", 2},
+        {"Phase: LIQ2 - not present", 0},   // a phase not shown: the first row
+        {"Phase: VAPOUR - odd", 0},         // names no phase
+        {"phase: VAP - lower case", 0},
+        {"Phase: FEED - whole stream", 0},
+        {"Phase: VAP - second line", 1},
+    };
+    o.methods[1].messages.clear();
+    for (const auto& c : cases) o.methods[1].messages.push_back(c.message);
+    const std::vector<PhaseRow> rows = PhaseRows(o);
+    ASSERT_EQ(rows.size(), 3u * 3);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].method, &o.methods[i / 3]);
+        EXPECT_EQ(rows[i].phase, std::vector<int>({0, 1, 2})[i % 3]);
+    }
+    std::vector<std::vector<std::string>> expected(3);
+    for (const auto& c : cases) expected[static_cast<std::size_t>(c.row)].push_back(c.message);
+    for (std::size_t r = 0; r < 3; ++r) EXPECT_EQ(rows[3 + r].messages, expected[r]) << "row " << r;
 }
 
 TEST(OutcomeJson, RoundTripInKilopascalAndNullForEmptyValues) {

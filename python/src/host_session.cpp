@@ -7,16 +7,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/host_outcome.h"
+#include "cli/outcome_json.h"
 #include "comrt/guid.h"
 #include "host/phase.h"
 #include "python/src/stream_text.h"
 #include "refhost/analysis/distillation_curve.h"
+#include "refhost/calculation/stream_calculation.h"
 #include "refhost/manager/correlation_manager.h"
 #include "refhost/manager/host_flash.h"
 #include "refhost/manager/method_table.h"
 #include "refhost/stream/material_stream.h"
 #include "refhost/stream/stream_analysis.h"
-#include "refhost/streams/stream_fluid.h"
 
 namespace volacor_python {
 namespace {
@@ -64,12 +66,8 @@ std::string OptionalText(const std::optional<double>& value) {
   return text;
 }
 
-refhost::Correlation& CorrelationFor(const RvpRequest& request, const refhost::MethodInfo& method) {
-  ThreadCorrelations& kept = ThisThreadsCorrelations();
-  if (kept.library != request.library || kept.byKey.size() >= kMaxKeptCorrelations) {
-    kept.byKey.clear();
-    kept.library = request.library;
-  }
+refhost::Correlation& CorrelationFor(ThreadCorrelations& kept, const RvpRequest& request,
+                                     const refhost::MethodInfo& method) {
   const std::optional<double> vlRatio = method.hasVlRatio ? request.vlRatio : std::nullopt;
   const std::string key =
       std::string(method.shortName) + "|" + OptionalText(request.removeNcPercent) + "|" + OptionalText(vlRatio);
@@ -89,21 +87,23 @@ refhost::Correlation& CorrelationFor(const RvpRequest& request, const refhost::M
   return found->second;
 }
 
-thermo::EquationOfState Eos(const std::string& name) {
-  if (name == "pr") return thermo::EquationOfState::PengRobinson;
-  if (name == "srk") return thermo::EquationOfState::SoaveRedlichKwong;
-  throw std::invalid_argument("unknown equation of state \"" + name + "\"; use \"pr\" or \"srk\"");
+// This thread's objects for the request's methods. Room is made before the first is
+// handed out, so that none of them goes while the stream is calculated.
+std::vector<refhost::Correlation*> CorrelationsFor(const RvpRequest& request,
+                                                   const std::vector<const refhost::MethodInfo*>& methods) {
+  ThreadCorrelations& kept = ThisThreadsCorrelations();
+  if (kept.library != request.library || kept.byKey.size() + methods.size() > kMaxKeptCorrelations) {
+    kept.byKey.clear();
+    kept.library = request.library;
+  }
+  std::vector<refhost::Correlation*> correlations;
+  for (const refhost::MethodInfo* m : methods) correlations.push_back(&CorrelationFor(kept, request, *m));
+  return correlations;
 }
 
 std::string ClassIdText(const GUID& id) {
   char text[GUID_STRING_CHARS + 1] = {};
   return comrt_GuidToString(id, text, sizeof text) >= 0 ? text : "";
-}
-
-std::string StatusText(HRESULT status) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
-  return text;
 }
 
 Json MethodRecord(const refhost::MethodInfo& m) {
@@ -130,17 +130,10 @@ std::vector<const refhost::MethodInfo*> SelectMethods(const std::vector<std::str
   return chosen;
 }
 
+// The stream the host's flash and analysis look at, made up as for a calculation.
 comrt::ComPtr<refhost::MaterialStream> MakeStream(const refhost::StreamDefinition& definition, const std::string& source,
                                                   const std::string& eos) {
-  const thermo::EquationOfState equation = Eos(eos);
-  try {
-    refhost::StreamFluid built = refhost::BuildStreamFluid(definition, equation);
-    return refhost::MaterialStream::Create(
-        std::move(built.fluid),
-        {definition.name, definition.temperature_C, definition.pressure_kPa, definition.molar_flow_kmol_h, std::move(built.z)});
-  } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument(source + ": the stream cannot be made up: " + error.what());
-  }
+  return refhost::MakeStreamOf(definition, source, refhost::EquationOfStateNamed(eos));
 }
 
 }  // namespace
@@ -148,44 +141,13 @@ comrt::ComPtr<refhost::MaterialStream> MakeStream(const refhost::StreamDefinitio
 std::string CalculateRvpJson(const std::string& text, const std::string& source, int firstLine,
                              const RvpRequest& request) {
   const std::vector<const refhost::MethodInfo*> methods = SelectMethods(request.methods);
+  const thermo::EquationOfState eos = refhost::EquationOfStateNamed(request.eos);
   const refhost::StreamDefinition definition = ParseStreamDefinition(text, source, firstLine);
-  comrt::ComPtr<refhost::MaterialStream> stream = MakeStream(definition, source, request.eos);
-
-  Json out = {{"stream", definition.name}, {"source", source}, {"temperature_C", request.temperature_C}};
-  Json warnings = definition.warnings;
-  // The phases present at the stream's own conditions; FEED always.
-  Json phases = Json::array({"FEED"});
-  try {
-    const refhost::FlashReport flash = refhost::FlashStream(*stream.get(), definition.temperature_C, definition.pressure_kPa, std::nullopt);
-    for (volacor::PhaseIndex p : kShownOrder) {
-      if (p != volacor::FEED && flash.phases[static_cast<size_t>(p)].present) phases.push_back(volacor::PhaseName(p));
-    }
-  } catch (const std::exception& error) {
-    warnings.push_back(std::string("The stream could not be flashed at its own conditions, so only the feed is "
-                                   "shown: ") + error.what());
-  }
-  out["phases"] = std::move(phases);
-
-  Json results = Json::array();
-  for (const refhost::MethodInfo* m : methods) {
-    refhost::Correlation& correlation = CorrelationFor(request, *m);
-    const refhost::CalculationResult calculated = correlation.Calculate(*stream.get());
-
-    Json rvp = Json::object();
-    for (volacor::PhaseIndex p : kShownOrder) {
-      const std::optional<double> value = calculated.Rvp(p);
-      rvp[volacor::PhaseName(p)] = value ? Json(*value) : Json(nullptr);
-    }
-    Json record = MethodRecord(*m);
-    record["rvp"] = std::move(rvp);
-    record["messages"] = calculated.messages;
-    if (!calculated.ok())
-      record["failure"] = "The method could not calculate this stream (status " + StatusText(calculated.status) + ").";
-    results.push_back(std::move(record));
-  }
-  out["methods"] = std::move(results);
-  out["warnings"] = std::move(warnings);
-  return out.dump();
+  const std::vector<refhost::Correlation*> correlations = CorrelationsFor(request, methods);
+  const refhost::StreamCalculation calculation = refhost::CalculateStream(definition, source, eos, correlations);
+  const volacor::cli::StreamOutcome outcome =
+      volacor::cli::OutcomeOf(calculation, definition.name, source, request.temperature_C);
+  return volacor::cli::OutcomeToJson(outcome, volacor::cli::PressureUnit::kPa).dump();
 }
 
 std::string FlashJson(const std::string& text, const std::string& source, int firstLine, const std::string& eos,

@@ -5,6 +5,7 @@
 
 PYBIND11_MODULE(_volacor, module) {
   module.doc() = "Reid vapour pressures by the Volacor correlations, through the reference host.";
+  volacor_python::BindHostExecutable(module);
   volacor_python::BindComponents(module);
   volacor_python::BindStreams(module);
   volacor_python::BindHost(module);

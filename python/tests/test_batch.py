@@ -8,7 +8,6 @@ import sys
 import pytest
 
 from conftest import example, run_cli
-from test_rvp import COMPANION_BESIDE_INTERPRETER
 
 
 def run_batch(*arguments):
@@ -16,20 +15,8 @@ def run_batch(*arguments):
                           timeout=300, env=os.environ)
 
 
-def comparable_csv(text):
-    """The CSV's rows, without the API 5B1.1 rows when its companion is out of reach here."""
-    rows = text.splitlines()
-    if COMPANION_BESIDE_INTERPRETER:
-        return rows
-    return [r for r in rows if ",api-5b1.1," not in r]
-
-
-def comparable_json(text):
-    records = [json.loads(line) for line in text.splitlines()]
-    if not COMPANION_BESIDE_INTERPRETER:
-        for record in records:
-            record["methods"] = [m for m in record.get("methods", []) if m["short_name"] != "api-5b1.1"]
-    return records
+def json_records(text):
+    return [json.loads(line) for line in text.splitlines()]
 
 
 @pytest.fixture(scope="module")
@@ -50,10 +37,8 @@ def test_csv_batch_equals_the_command_line_tool(cluster, form):
     theirs = run_cli("batch", path, "--format", form, "--no-progress")
     assert ours.returncode == theirs.returncode == 0, ours.stderr
     if form == "csv":
-        assert comparable_csv(ours.stdout) == comparable_csv(theirs.stdout)
         assert ours.stdout.splitlines()[0] == "stream,source,method,display_name,prog_id,phase,value,unit,messages,error"
-    else:
-        assert comparable_json(ours.stdout) == comparable_json(theirs.stdout)
+    assert ours.stdout == theirs.stdout  # byte for byte
 
 
 def test_a_bad_line_is_reported_in_its_place_and_the_rest_go_on(cluster, samples_with_a_bad_line, tmp_path):
@@ -61,8 +46,8 @@ def test_a_bad_line_is_reported_in_its_place_and_the_rest_go_on(cluster, samples
     ours = run_batch(samples_with_a_bad_line, "--scheduler", cluster.scheduler_address, "--output", str(output))
     theirs = run_cli("batch", samples_with_a_bad_line, "--format", "jsonl", "--no-progress")
     assert ours.returncode == theirs.returncode == 2
-    records = comparable_json(output.read_text())
-    assert comparable_json(theirs.stdout) == records
+    assert output.read_text() == theirs.stdout
+    records = json_records(theirs.stdout)
     assert [("error" in r) for r in records] == [False, False, True, False, False]
     assert "toluene" in records[2]["error"] and records[2]["source"].endswith(":4")
 
@@ -74,7 +59,7 @@ def test_jsonl_batch_of_the_examples_with_a_unit(cluster, tmp_path):
     ours = run_batch(str(batch), "--scheduler", cluster.scheduler_address, "--unit", "psi", "--method", "d6377-16")
     theirs = run_cli("batch", str(batch), "--unit", "psi", "--method", "d6377-16", "--no-progress")
     assert ours.returncode == 0, ours.stderr
-    assert comparable_json(ours.stdout) == comparable_json(theirs.stdout)
+    assert ours.stdout == theirs.stdout
 
 
 @pytest.mark.parametrize("arguments, status, words", [

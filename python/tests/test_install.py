@@ -8,11 +8,13 @@ from conftest import BUILD_DIR, example
 
 PROBE = """
 import json, sys, volacor
-frame = volacor.rvp(volacor.Stream.from_file(sys.argv[1]), methods=["d6377-16"])
+frame = volacor.rvp(volacor.Stream.from_file(sys.argv[1]), methods=["d6377-16", "api-5b1.1"])
 maps = open("/proc/self/maps").read()
 loaded = sorted({line.split()[-1] for line in maps.splitlines() if "volacor" in line or "comrt" in line
-                 or "varhost2" in line})
-print(json.dumps({"value": frame.loc["d6377-16", "FEED"], "package": volacor.__file__, "loaded": loaded}))
+                 or "varhost2" in line or "companion" in line})
+print(json.dumps({"value": frame.loc["d6377-16", "FEED"], "package": volacor.__file__, "loaded": loaded,
+                  "api_5b1_1": list(frame.loc["api-5b1.1", "messages"]),
+                  "executable": volacor._volacor.host_executable()}))
 """
 
 
@@ -32,4 +34,8 @@ def test_installed_package_runs_from_its_prefix(tmp_path):
     assert probe["package"].startswith(str(site))
     assert probe["loaded"] and all(path.startswith(str(prefix)) for path in probe["loaded"]), probe["loaded"]
     assert any(path.endswith("lib/libvolacor.so") for path in probe["loaded"])
+    # The API 5B1.1 companion comes from beside the installed command, not the interpreter.
+    assert probe["executable"] == str(prefix / "bin" / "volacor")
+    assert str(prefix / "bin" / "libapi5b11companion.so") in probe["loaded"]
+    assert probe["api_5b1_1"] and not any("Companion library not found" in m for m in probe["api_5b1_1"])
     assert 50 < probe["value"] < 150

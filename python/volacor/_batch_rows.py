@@ -1,25 +1,14 @@
 """Many streams' calculations as rows: a row per stream, method and phase shown, the
-layout of the command-line tool's batch CSV."""
+layout of the command-line tool's batch CSV (made by the command's own code)."""
+import json
+
 import numpy as np
 import pandas as pd
 
-from volacor._frames import shown_phases
-from volacor._units import from_kpa
+from volacor import _volacor
 
 COLUMNS = ["stream", "name", "source", "method", "display_name", "prog_id", "phase", "value", "unit", "messages",
            "error"]
-
-
-def message_phase(message, phases):
-    """The phase a message line names ("Phase: VAP - ..."), or None."""
-    prefix = "Phase: "
-    if not message.startswith(prefix):
-        return None
-    rest = message[len(prefix):]
-    for phase in phases:
-        if rest.startswith(phase + " - "):
-            return phase
-    return None
 
 
 def record_rows(position, record, unit):
@@ -30,20 +19,10 @@ def record_rows(position, record, unit):
         return [dict(stream=position, name=record.get("stream", ""), source=record.get("source", ""), method=None,
                      display_name=None, prog_id=None, phase=None, value=np.nan, unit=unit, messages=[],
                      error=record["error"])]
-    phases = shown_phases(record)
-    rows = []
-    for m in record["methods"]:
-        by_phase = {p: [] for p in phases}
-        for message in m["messages"]:
-            about = message_phase(message, phases)
-            by_phase[about if about in by_phase else phases[0]].append(message)
-        for p in phases:
-            value = m["rvp"][p]
-            rows.append(dict(stream=position, name=record["stream"], source=record["source"], method=m["short_name"],
-                             display_name=m["display_name"], prog_id=m["prog_id"], phase=p,
-                             value=np.nan if value is None else from_kpa(value, unit), unit=unit,
-                             messages=by_phase[p], error=m.get("failure", "")))
-    return rows
+    common = dict(stream=position, name=record["stream"], source=record["source"], unit=unit)
+    return [dict(common, method=row["method"], display_name=row["display_name"], prog_id=row["prog_id"],
+                 phase=row["phase"], value=row["value"], messages=row["messages"], error=row["failure"])
+            for row in _volacor.outcome_rows(json.dumps(record, ensure_ascii=False), unit)]
 
 
 def records_frame(records, unit):

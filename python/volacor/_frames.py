@@ -20,8 +20,8 @@ def _check_eos(eos):
 
 def rvp_record(stream, methods=None, temperature_C=37.78, remove_nc_percent=None, vl_ratio=4.0, eos="pr"):
     """One stream's calculation as a plain dict, in kPa, laid out as the command-line
-    tool's JSON: stream, source, temperature_C, phases (present at the stream's own
-    conditions), methods (short_name, display_name, prog_id, class_id, feed_only,
+    tool's JSON: stream, source, temperature_C, unit ("kPa"), phases (present at the
+    stream's own conditions), methods (short_name, display_name, prog_id, class_id, feed_only,
     rvp by phase or None, messages, and failure when the calculation itself failed) and
     warnings."""
     if isinstance(methods, str):
@@ -34,9 +34,7 @@ def rvp_record(stream, methods=None, temperature_C=37.78, remove_nc_percent=None
 
 def shown_phases(record):
     """FEED, the phases present in the stream and any phase a method gave a value for."""
-    present = set(record["phases"])
-    return [p for p in PHASES
-            if p == "FEED" or p in present or any(m["rvp"][p] is not None for m in record["methods"])]
+    return _volacor.shown_phases(json.dumps(record, ensure_ascii=False))
 
 
 def rvp(stream, methods=None, temperature_C=37.78, remove_nc_percent=None, vl_ratio=4.0, eos="pr", unit="kPa"):

@@ -16,14 +16,11 @@ import json
 import sys
 
 from volacor import _volacor
-from volacor._batch_rows import message_phase
 from volacor._errors import StreamInputError
-from volacor._frames import PHASES, shown_phases
 from volacor._stream import Stream
-from volacor._units import from_kpa, unit_name
+from volacor._units import unit_name
 from volacor.distributed import calculate_records
 
-CSV_HEADER = "stream,source,method,display_name,prog_id,phase,value,unit,messages,error"
 EXIT_SUCCESS, EXIT_FAILURE, EXIT_BAD_INPUT = 0, 1, 2
 
 
@@ -55,50 +52,11 @@ def calculate(items, labels, client=None, n_workers=None, **options):
     return records
 
 
-def json_line(record, unit):
-    """One stream as `volacor batch --format jsonl` writes it."""
-    if "error" in record:
-        out = {"stream": record.get("stream", ""), "source": record["source"], "error": record["error"],
-               "bad_input": bool(record.get("bad_input", True))}
-    else:
-        methods = []
-        for m in record["methods"]:
-            method = {key: m[key] for key in ("short_name", "display_name", "prog_id", "class_id", "feed_only")}
-            method["rvp"] = {p: None if m["rvp"][p] is None else from_kpa(m["rvp"][p], unit) for p in PHASES}
-            method["messages"] = m["messages"]
-            if m.get("failure"):
-                method["failure"] = m["failure"]
-            methods.append(method)
-        out = {"stream": record["stream"], "source": record["source"], "temperature_C": record["temperature_C"],
-               "unit": unit, "phases": record["phases"], "methods": methods, "warnings": record["warnings"]}
-    return json.dumps(out, separators=(",", ":"), ensure_ascii=False)
-
-
-def _field(text):
-    text = str(text)
-    if not any(c in text for c in ',"\r\n'):
-        return text
-    return '"' + text.replace('"', '""') + '"'
-
-
-def csv_rows(record, unit):
-    """One stream's rows as `volacor batch --format csv` writes them."""
-    if "error" in record:
-        fields = [[record.get("stream", ""), record["source"], "", "", "", "", "", "", "", record["error"]]]
-    else:
-        phases = shown_phases(record)
-        fields = []
-        for m in record["methods"]:
-            by_phase = {p: [] for p in phases}
-            for message in m["messages"]:
-                about = message_phase(message, phases)
-                by_phase[about if about in by_phase else phases[0]].append(message)
-            for p in phases:
-                value = m["rvp"][p]
-                fields.append([record["stream"], record["source"], m["short_name"], m["display_name"], m["prog_id"], p,
-                               "" if value is None else f"{from_kpa(value, unit):.10g}", unit,
-                               " | ".join(by_phase[p]), m.get("failure", "")])
-    return [",".join(_field(f) for f in row) for row in fields]
+def output_text(record, unit, form):
+    """One stream as `volacor batch` writes it: its JSON line or its CSV rows, by the
+    command's own writers."""
+    text = json.dumps(record, ensure_ascii=False)
+    return _volacor.outcome_csv_rows(text, unit) if form == "csv" else _volacor.outcome_json_line(text, unit)
 
 
 def exit_status(records):
@@ -151,10 +109,8 @@ def main(argv=None):
     except OSError as error:  # the scheduler cannot be reached
         print(f"volacor.batch: {error}", file=sys.stderr)
         return EXIT_FAILURE
-    lines = [CSV_HEADER] if args.format == "csv" else []
-    for record in records:
-        lines.extend(csv_rows(record, unit) if args.format == "csv" else [json_line(record, unit)])
-    text = "\n".join(lines) + "\n"
+    header = [_volacor.CSV_HEADER + "\n"] if args.format == "csv" else []
+    text = "".join(header + [output_text(record, unit, args.format) for record in records])
     if args.output:
         with open(args.output, "w", encoding="utf-8") as handle:
             handle.write(text)

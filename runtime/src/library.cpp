@@ -46,7 +46,23 @@ bool EndsWithDllAnyCase(const std::string& file) {
     return true;
 }
 
+// The program a host embedded in another one stands for; empty: the process's own.
+struct HostExecutable {
+    std::mutex lock;
+    std::string path;
+};
+
+HostExecutable& StandIn() {
+    static HostExecutable executable;
+    return executable;
+}
+
 std::string ExecutablePath() {
+    {
+        HostExecutable& standIn = StandIn();
+        std::lock_guard<std::mutex> guard(standIn.lock);
+        if (!standIn.path.empty()) return standIn.path;
+    }
     std::error_code error;
     const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : path.string();
@@ -176,6 +192,20 @@ uint32_t GetModuleFileNameA(HMODULE module, char* buffer, uint32_t size) {
     } catch (...) {
         buffer[0] = '\0';
         return 0;
+    }
+}
+
+HRESULT comrt_SetHostExecutable(const char* path) {
+    const bool reset = !path || path[0] == '\0';
+    if (!reset && path[0] != '/') return E_INVALIDARG;
+    try {
+        std::string chosen = reset ? std::string() : std::string(path);
+        HostExecutable& standIn = StandIn();
+        std::lock_guard<std::mutex> guard(standIn.lock);
+        standIn.path.swap(chosen);
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
     }
 }
 

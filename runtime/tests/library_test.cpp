@@ -101,6 +101,54 @@ TEST(ModuleFileName, APathThatDoesNotFitGivesZeroNotACutPath) {
     EXPECT_EQ(GetModuleFileNameA(library.get(), nullptr, 100), 0u);
 }
 
+// Puts back the process's own executable when a test that named another one ends.
+struct HostExecutableReset {
+    ~HostExecutableReset() { comrt_SetHostExecutable(nullptr); }
+};
+
+TEST(HostExecutable, AnEmbeddedHostNamesTheProgramItStandsFor) {
+    HostExecutableReset reset;
+    const std::string own = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string standIn = "/opt/volacor/bin/volacor";
+    ASSERT_EQ(comrt_SetHostExecutable(standIn.c_str()), S_OK);
+    EXPECT_EQ(FileNameOf(nullptr), standIn);
+    EXPECT_EQ(FileNameOf(comrt_ModuleFromAddress(reinterpret_cast<const void*>(&FileNameOf))), standIn)
+        << "the executable's own handle answers the same";
+    comrt::UniqueLibrary library(LoadLibraryA(kFixturePath.c_str()));
+    ASSERT_TRUE(library);
+    EXPECT_EQ(FileNameOf(library.get()), kFixturePath) << "libraries keep their own paths";
+
+    const struct {
+        const char* path;
+        HRESULT status;
+        std::string answered;  // GetModuleFileNameA(nullptr) afterwards
+    } cases[] = {
+        {"bin/volacor", E_INVALIDARG, standIn},  // relative: refused, the setting stays
+        {"./volacor", E_INVALIDARG, standIn},
+        {"", S_OK, own},                          // empty: back to /proc/self/exe
+        {"/usr/local/bin/volacor", S_OK, "/usr/local/bin/volacor"},
+        {nullptr, S_OK, own},                     // null: back as well
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(comrt_SetHostExecutable(c.path), c.status) << (c.path ? c.path : "(null)");
+        EXPECT_EQ(FileNameOf(nullptr), c.answered) << (c.path ? c.path : "(null)");
+    }
+}
+
+TEST(HostExecutable, APathThatDoesNotFitGivesZeroNotACutPath) {
+    HostExecutableReset reset;
+    const std::string standIn = "/opt/volacor/bin/volacor";
+    ASSERT_EQ(comrt_SetHostExecutable(standIn.c_str()), S_OK);
+    const uint32_t length = static_cast<uint32_t>(standIn.size());
+    std::string buffer(length + 8, '#');
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buffer.data(), length + 1), length) << "exact fit";
+    EXPECT_EQ(buffer.substr(0, length + 1), standIn + '\0');
+    buffer.assign(length + 8, '#');
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buffer.data(), length), 0u) << "no room for the zero";
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(buffer.find_first_not_of('#', 1), std::string::npos) << "nothing past the first byte";
+}
+
 TEST(ModuleFromAddress, FindsTheModuleHoldingCodeAndNothingForOtherMemory) {
     comrt::UniqueLibrary library(LoadLibraryA(kFixturePath.c_str()));
     ASSERT_TRUE(library);

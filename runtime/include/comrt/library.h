@@ -28,6 +28,13 @@ void* GetProcAddress(HMODULE module, const char* name);
 // terminated. Returns the length without the zero; 0 when it fails or does not fit
 // (then nothing usable is in buffer).
 uint32_t GetModuleFileNameA(HMODULE module, char* buffer, uint32_t size);
+// For a host that runs inside another program (an interpreter's extension module): from
+// now on the running executable is taken to be the program at path, which the host
+// stands for, so that GetModuleFileNameA answers path for it instead of
+// /proc/self/exe. Call it once, before calculating. Null or "" goes back to
+// /proc/self/exe. S_OK when set or reset; E_INVALIDARG for a relative path (the
+// previous setting stays), E_OUTOFMEMORY. Executables never call it.
+HRESULT comrt_SetHostExecutable(const char* path);
 // The module that contains the given code or data address; null when none does.
 // The handle is not counted: the module stays loaded as long as that address does.
 HMODULE comrt_ModuleFromAddress(const void* address);

@@ -76,6 +76,11 @@ class Flasher {
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                 bool water_first = false);
   Trial run_trial(double P_kPa, RootChoice root);
+  // A liquid-like phase that Wilson's trials call stable may still split into two
+  // liquids of unlike hydrocarbons; Wilson's K-values rank components by volatility
+  // alone and lean towards the heavy end. A trial of the phase without most of its
+  // largest molecule, on the liquid root, reaches the other liquid.
+  bool second_liquid_unstable(const Phase& phase, double P_kPa, int& iterations);
   // The ideal-gas trial of a liquid-like phase held on the vapour root alone.
   bool vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
@@ -87,6 +92,8 @@ class Flasher {
   // A light polar component other than water (acentric factor above 0.4 below
   // 80 g/mol: the alcohols of the table), which gets a trial of its own.
   bool is_polar(Eigen::Index i) const;
+  // Whether one of phases_[0..count) is an aqueous liquid (liquid-like, over half water).
+  bool has_aqueous_phase(int count) const;
   bool solve_rachford_rice(double& beta);
   // The warm-start attempt of flash_pt; true if it produced the result.
   bool warm_split(double P_kPa, FlashResult& out);
@@ -94,6 +101,13 @@ class Flasher {
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
+  // After a two-phase split of a fluid with water: a third phase if one is proven
+  // missing (phase_count becomes 3), or another pair of phases if the three-phase split
+  // falls back to two; `converged` false if a phase is still proven missing.
+  void seek_third_phase(double P_kPa, int& stability_iterations, int& flash_iterations, int& phase_count,
+                        bool& converged);
+  // Moves the phases of positive fraction to the front of phases_; returns their count.
+  int keep_present_phases();
   // The check of flash_result.h on phases_[0..count), each evaluated at its reported
   // composition; on failure `out` becomes NotConverged with the reason. True if it holds.
   bool accept_equilibrium(int count, FlashResult& out);

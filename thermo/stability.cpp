@@ -93,6 +93,35 @@ bool Flasher::vapour_trial_unstable(const Phase& phase, double P_kPa, int& itera
   return !t.trivial && t.tm < kUnstableTm;
 }
 
+bool Flasher::second_liquid_unstable(const Phase& phase, double P_kPa, int& iterations) {
+  if (root_like(phase.props) != RootChoice::Liquid || active_.size() < 2) return false;
+  // The second liquid holds least of the largest molecules (by co-volume): first a
+  // trial without most of the largest, then one without most of every molecule larger
+  // than the phase's mean.
+  const Eigen::VectorXd& b = fluid_.b();
+  Eigen::Index largest = active_.front();
+  double mean_b = 0;
+  for (Eigen::Index i : active_) {
+    if (b(i) > b(largest)) largest = i;
+    mean_b += phase.x(i) * b(i);
+    ln_x_(i) = std::log(phase.x(i));
+    d_(i) = ln_x_(i) + phase.ln_phi(i);
+  }
+  int larger_than_mean = 0;
+  for (Eigen::Index i : active_) larger_than_mean += b(i) > mean_b ? 1 : 0;
+  for (int pass = 0; pass < (larger_than_mean > 1 ? 2 : 1); ++pass) {
+    trial_.setZero();
+    for (Eigen::Index i : active_) {
+      const bool deplete = pass == 0 ? i == largest : b(i) > mean_b;
+      trial_(i) = deplete ? 1e-3 * phase.x(i) : phase.x(i);
+    }
+    const Trial t = run_trial(P_kPa, RootChoice::Liquid);
+    iterations += t.iterations;
+    if (!t.trivial && t.tm < kUnstableTm) return true;
+  }
+  return false;
+}
+
 bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                        bool water_first) {
   const Eigen::VectorXd& x = phase.x;

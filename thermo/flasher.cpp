@@ -13,7 +13,7 @@ namespace thermo {
 Flasher::Flasher(const Fluid& fluid, FlashOptions options)
     : fluid_(fluid), options_(options), mixture_(fluid), n_(static_cast<Eigen::Index>(fluid.size())) {
   active_.reserve(static_cast<std::size_t>(n_));
-  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &cholesky_, &k_, &ln_x_, &start_ln_k_}) {
+  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &lowest_trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &cholesky_, &k_, &ln_x_, &start_ln_k_}) {
     v->setZero(n_);
   }
   warm_active_.reserve(static_cast<std::size_t>(n_));

@@ -126,6 +126,7 @@ class Flasher {
   Eigen::VectorXd d_;         // ln x + ln phi(x) of the tested phase: the tangent plane
   Eigen::VectorXd ln_x_;      // ln x of the tested phase
   Eigen::VectorXd trial_;     // trial mole numbers
+  Eigen::VectorXd lowest_trial_;  // the trial of lowest negative distance seen in a run
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
   // ln_k_ holds ln(x1 / x0) of phases_[1] and phases_[0] as they are (the split's Newton
   // stage keeps it so), which the equilibrium check then reuses.

@@ -21,6 +21,8 @@ enum SaturationOutcome {
 constexpr int kInnerNewtonSteps = 2;
 constexpr double kMinPressure_kPa = 1e-10;
 constexpr double kMaxPressure_kPa = 1e7;
+// Dew points of other liquids tried below the first one found.
+constexpr int kDewRounds = 3;
 
 int count_of_phases(int liquids) { return 1 + liquids; }
 
@@ -309,17 +311,19 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
       if (liquids == 1 && water_and_more && beta == 1 && !last) {
         // A dew point is where the first liquid appears: if the vapour is unstable here
         // towards a liquid of the other kind (water beside a hydrocarbon dew point, or
-        // the reverse), that liquid appears at a lower pressure.
-        int stab = 0;
-        const bool other = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
-        out.stability_iterations += stab;
-        if (other) {
+        // the reverse), that liquid appears at a lower pressure; tested again there, as
+        // a third kind (a hydrocarbon liquid holding an alcohol) may appear lower still.
+        bool solved = true;
+        for (int round = 0; solved; ++round) {
+          int stab = 0;
+          const bool other = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
+          out.stability_iterations += stab;
+          if (!other) break;
           Eigen::VectorXd& x = phases_[0].x;
           x = trial_ / trial_.sum();
           evaluate(phases_[0], P);
-          if (root_like(phases_[0].props) != RootChoice::Liquid) {
+          if (round == kDewRounds || root_like(phases_[0].props) != RootChoice::Liquid) {
             phase_missing = true;
-            settled = true;
             break;
           }
           phases_[0].root = RootChoice::Liquid;
@@ -327,8 +331,16 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
           const double P_first = P;
           P *= 0.5;
           outcome = saturation_solve(beta, 1, P, iterations, converged);
-          if (outcome != kSolved || !converged) break;
-          if (!(P < P_first)) phase_missing = true;
+          solved = outcome == kSolved && converged;
+          if (solved && !(P < P_first)) {
+            phase_missing = true;
+            break;
+          }
+        }
+        if (!solved) break;
+        if (phase_missing) {
+          settled = true;
+          break;
         }
       }
       settled = true;

@@ -1,5 +1,7 @@
-// Michelsen's tangent-plane stability analysis: Wilson vapour- and liquid-like trials
-// and a pure-water trial, by successive substitution and then Newton in 2 sqrt(W).
+// Michelsen's tangent-plane stability analysis: Wilson vapour- and liquid-like trials,
+// trials for a second liquid and a pure-water trial, by successive substitution and then
+// Newton in 2 sqrt(W) (where its Hessian is positive definite, else substitution: an
+// indefinite Newton step heads for a saddle).
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +25,10 @@ constexpr double kTinyMoles = 1e-300;
 Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
   Trial t;
   const auto m = static_cast<Eigen::Index>(active_.size());
+  // Any trial with a negative distance proves the phase unstable, whether or not the
+  // iteration then converges: the lowest such trial is kept. Near a critical point a
+  // trial can pass through negative distances and still fall back onto the phase.
+  double lowest_tm = 0;
   for (int it = 1; it <= options_.max_iterations; ++it) {
     t.iterations = it;
     const bool newton = it > kTrialSubstitutions;
@@ -41,6 +47,10 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
       max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_x_(i)));
     }
     t.tm = tm;
+    if (tm < kUnstableTm && tm < lowest_tm) {
+      lowest_tm = tm;
+      lowest_trial_ = trial_;
+    }
     if (max_h < 1e-10) break;
     // A clearly negative distance already proves instability; the split refines the rest.
     if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 2) break;
@@ -62,7 +72,7 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
         hessian_(k, k) += 1.0 + 0.5 * gradient_(k);
         step_(k) = -sk * gradient_(k);
       }
-      if (solve_newton_step(hessian_, step_, m, cholesky_)) {
+      if (solve_symmetric_in_place(hessian_, step_, m, cholesky_)) {
         stepped = true;
         for (Eigen::Index k = 0; k < m; ++k) {
           const Eigen::Index i = active_[static_cast<std::size_t>(k)];
@@ -76,6 +86,11 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
     if (!stepped) {
       for (Eigen::Index i : active_) trial_(i) = std::max(std::exp(d_(i) - work_(i)), kTinyMoles);
     }
+  }
+  if (lowest_tm < 0 && (t.trivial || lowest_tm < t.tm)) {
+    trial_ = lowest_trial_;
+    t.tm = lowest_tm;
+    t.trivial = false;
   }
   return t;
 }

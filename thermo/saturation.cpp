@@ -308,6 +308,21 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
           continue;
         }
       }
+      if (liquids == 1 && !water_and_more && beta > 0 && beta < 1) {
+        // A split at a vapour fraction between is a PT equilibrium at the pressure found:
+        // a vapour-like phase proven missing there (near a three-phase region of methane
+        // and hydrogen sulfide, where the split found holds a dense liquid in the
+        // vapour's place) leaves it unconverged. A second hydrocarbon liquid beside the
+        // vapour is not sought.
+        int stab = 0;
+        if (unstable(phases_[1], P, true, false, stab)) {
+          phases_[2].x = trial_ / trial_.sum();
+          phases_[2].root = RootChoice::MinimumGibbs;
+          evaluate(phases_[2], P);
+          phase_missing = root_like(phases_[2].props) == RootChoice::Vapour;
+        }
+        out.stability_iterations += stab;
+      }
       if (liquids == 1 && water_and_more && beta == 1 && !last) {
         // A dew point is where the first liquid appears: if the vapour is unstable here
         // towards a liquid of the other kind (water beside a hydrocarbon dew point, or

@@ -119,6 +119,9 @@ TEST(FlashFaults, EachGivesACheckedEquilibriumOrSaysItHasNone) {
          EXPECT_EQ(r.phase_count, 2);
          EXPECT_NEAR(r.vapour_fraction(), 0.2074, 1e-3);
        }},
+      {"a split at a vapour fraction between held a dense liquid in the vapour's place",
+       {"methane", "ethane", "hydrogen sulfide", "MTBE"}, SRK, Kind::TBeta, 207.03135977703903, 0.82986962764797223,
+       {0.83490340904007843, 0.035788132967896492, 0.096377915422265148, 0.0087590666482746694}, false, nullptr},
   };
   for (const FaultCase& c : cases) {
     const Fluid fluid = Fluid::from_keys(c.keys, c.eos);

@@ -13,7 +13,9 @@
 // outside [0, 1]) give status InvalidInput with a message; nothing is thrown by a flash.
 // Components at fraction 0 may be anywhere in the list; they stay at 0 in every phase.
 // A third phase is sought where water is present (it is then the aqueous liquid, or a
-// vapour beside hydrocarbon and aqueous liquids); two hydrocarbon liquids are not sought.
+// vapour beside hydrocarbon and aqueous liquids). Two hydrocarbon liquids are sought only
+// where the feed is a single liquid (the PT flash then splits it in two); a second
+// hydrocarbon liquid beside a vapour or beside an aqueous liquid is not sought.
 //
 // A Flasher owns its work arrays (sized once for the fluid, so a flash allocates only
 // when it fills a fresh FlashResult; the overloads taking `FlashResult&` reuse its
@@ -71,8 +73,9 @@ class Flasher {
   // gas for a liquid-like phase, Wilson otherwise), Wilson's liquid-like trial (with and
   // without water), a trial held on the cubic's other root, a nearly pure trial of each
   // light polar component, and a pure-water trial (first or last).
-  // Returns true if a trial has tm below the threshold; the trial's mole numbers are
-  // left in trial_.
+  // Returns true if a trial reaches tm below the threshold (at any iterate: a negative
+  // distance anywhere proves instability); the mole numbers of the trial's lowest
+  // iterate are left in trial_.
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                 bool water_first = false);
   Trial run_trial(double P_kPa, RootChoice root);

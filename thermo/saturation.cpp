@@ -21,6 +21,9 @@ enum SaturationOutcome {
 constexpr int kInnerNewtonSteps = 2;
 constexpr double kMinPressure_kPa = 1e-10;
 constexpr double kMaxPressure_kPa = 1e7;
+// A vapour denser than this (compressibility factor) at a vapour fraction between is
+// tested for a missing vapour-like phase.
+constexpr double kDenseVapourZ = 0.8;
 // Dew points of other liquids tried below the first one found.
 constexpr int kDewRounds = 3;
 
@@ -308,12 +311,13 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
           continue;
         }
       }
-      if (liquids == 1 && !water_and_more && beta > 0 && beta < 1) {
+      if (liquids == 1 && !water_and_more && beta > 0 && beta < 1 && phases_[1].props.Z < kDenseVapourZ) {
         // A split at a vapour fraction between is a PT equilibrium at the pressure found:
         // a vapour-like phase proven missing there (near a three-phase region of methane
         // and hydrogen sulfide, where the split found holds a dense liquid in the
         // vapour's place) leaves it unconverged. A second hydrocarbon liquid beside the
-        // vapour is not sought.
+        // vapour is not sought, and a vapour near the ideal gas (whose Gibbs energy of
+        // mixing is convex) is not tested: the test would cost more than the search.
         int stab = 0;
         if (unstable(phases_[1], P, true, false, stab)) {
           phases_[2].x = trial_ / trial_.sum();

@@ -110,25 +110,37 @@ bool Flasher::vapour_trial_unstable(const Phase& phase, double P_kPa, int& itera
 
 bool Flasher::second_liquid_unstable(const Phase& phase, double P_kPa, int& iterations) {
   if (root_like(phase.props) != RootChoice::Liquid || active_.size() < 2) return false;
-  // The second liquid holds least of the largest molecules (by co-volume): first a
-  // trial without most of the largest, then one without most of every molecule larger
-  // than the phase's mean.
+  // Liquids of unlike molecules split: by size (the second liquid holds least of the
+  // largest molecules, as aromatics beside a heavy paraffin) or by cohesion (the
+  // solubility parameter sqrt(a_i) / b_i of regular-solution theory, as hydrogen
+  // sulfide beside methane). Trials: without most of the largest molecule; without most
+  // of every molecule larger than the phase's mean; nearly pure in the component of the
+  // highest, then of the lowest solubility parameter.
   const Eigen::VectorXd& b = fluid_.b();
-  Eigen::Index largest = active_.front();
+  const Eigen::MatrixXd& a = mixture_.a_ij();
+  auto cohesion = [&](Eigen::Index i) { return std::sqrt(std::max(a(i, i), 0.0)) / b(i); };
+  Eigen::Index largest = active_.front(), most_cohesive = largest, least_cohesive = largest;
   double mean_b = 0;
   for (Eigen::Index i : active_) {
     if (b(i) > b(largest)) largest = i;
+    if (cohesion(i) > cohesion(most_cohesive)) most_cohesive = i;
+    if (cohesion(i) < cohesion(least_cohesive)) least_cohesive = i;
     mean_b += phase.x(i) * b(i);
     ln_x_(i) = std::log(phase.x(i));
     d_(i) = ln_x_(i) + phase.ln_phi(i);
   }
   int larger_than_mean = 0;
   for (Eigen::Index i : active_) larger_than_mean += b(i) > mean_b ? 1 : 0;
-  for (int pass = 0; pass < (larger_than_mean > 1 ? 2 : 1); ++pass) {
+  for (int pass = 0; pass < 4; ++pass) {
+    if (pass == 1 && larger_than_mean < 2) continue;  // the same trial as the first
     trial_.setZero();
     for (Eigen::Index i : active_) {
-      const bool deplete = pass == 0 ? i == largest : b(i) > mean_b;
-      trial_(i) = deplete ? 1e-3 * phase.x(i) : phase.x(i);
+      switch (pass) {
+        case 0: trial_(i) = i == largest ? 1e-3 * phase.x(i) : phase.x(i); break;
+        case 1: trial_(i) = b(i) > mean_b ? 1e-3 * phase.x(i) : phase.x(i); break;
+        case 2: trial_(i) = i == most_cohesive ? 1.0 : 1e-3 * phase.x(i); break;
+        default: trial_(i) = i == least_cohesive ? 1.0 : 1e-3 * phase.x(i); break;
+      }
     }
     const Trial t = run_trial(P_kPa, RootChoice::Liquid);
     iterations += t.iterations;

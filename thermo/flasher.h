@@ -80,9 +80,10 @@ class Flasher {
                 bool water_first = false);
   Trial run_trial(double P_kPa, RootChoice root);
   // A liquid-like phase that Wilson's trials call stable may still split into two
-  // liquids of unlike hydrocarbons; Wilson's K-values rank components by volatility
-  // alone and lean towards the heavy end. A trial of the phase without most of its
-  // largest molecule, on the liquid root, reaches the other liquid.
+  // liquids of unlike molecules; Wilson's K-values rank components by volatility alone
+  // and lean towards the heavy end. Trials on the liquid root unlike the phase in size
+  // (without most of its largest molecules) or in cohesion (nearly pure in its most or
+  // least cohesive component) reach the other liquid.
   bool second_liquid_unstable(const Phase& phase, double P_kPa, int& iterations);
   // The ideal-gas trial of a liquid-like phase held on the vapour root alone.
   bool vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations);

@@ -13,7 +13,7 @@ namespace thermo {
 Flasher::Flasher(const Fluid& fluid, FlashOptions options)
     : fluid_(fluid), options_(options), mixture_(fluid), n_(static_cast<Eigen::Index>(fluid.size())) {
   active_.reserve(static_cast<std::size_t>(n_));
-  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &cholesky_, &k_, &ln_x_, &start_ln_k_}) {
+  for (Eigen::VectorXd* v : {&z_, &ln_z_, &d_, &trial_, &lowest_trial_, &ln_k_, &wilson_, &work_, &gradient_, &step_, &cholesky_, &k_, &ln_x_, &start_ln_k_}) {
     v->setZero(n_);
   }
   warm_active_.reserve(static_cast<std::size_t>(n_));
@@ -108,6 +108,14 @@ RootChoice Flasher::root_like(const PhaseProperties& props) const {
   const CubicConstants& k = fluid_.cubic();
   const double vpc_factor = (1.0 - (k.delta1 + k.delta2 - 1.0) * k.omega_b) / 3.0 / k.omega_b;
   return props.v_eos_m3_per_kmol < vpc_factor * props.b_m3_per_kmol ? RootChoice::Liquid : RootChoice::Vapour;
+}
+
+bool Flasher::has_aqueous_phase(int count) const {
+  const int w = fluid_.water_index();
+  for (int p = 0; w >= 0 && p < count; ++p) {
+    if (phases_[p].x(w) > 0.5 && root_like(phases_[p].props) == RootChoice::Liquid) return true;
+  }
+  return false;
 }
 
 bool Flasher::is_polar(Eigen::Index i) const {
@@ -206,8 +214,8 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   const int w = fluid_.water_index();
   const bool water_and_more = w >= 0 && z_(w) > 0 && active_.size() > 1;
   if (options_.warm_start && !water_and_more && warm_split(P_kPa, out)) return;
-  if (active_.size() == 1 ||
-      !unstable(feed_, P_kPa, true, water_and_more, out.stability_iterations)) {
+  if (active_.size() == 1 || (!unstable(feed_, P_kPa, true, water_and_more, out.stability_iterations) &&
+                              !second_liquid_unstable(feed_, P_kPa, out.stability_iterations))) {
     single_phase_result(out);
     return;
   }
@@ -239,61 +247,7 @@ void Flasher::flash_pt(double T_K, double P_kPa, std::span<const double> z, Flas
   }
   out.flash_iterations = iterations;
   int phase_count = 2;
-  if (water_and_more) {
-    // A third phase, sought where water is present: test the phase with less water.
-    const int test = phases_[0].x(w) <= phases_[1].x(w) ? 0 : 1;
-    // Water first (the usual third phase) unless a water-rich phase is already there,
-    // then Wilson's trials for a missing vapour or hydrocarbon liquid.
-    bool has_aqueous = false;
-    for (const Phase* p : {&phases_[0], &phases_[1]}) {
-      has_aqueous = has_aqueous || (p->x(w) > 0.5 && root_like(p->props) == RootChoice::Liquid);
-    }
-    // (An oil holding much water can pass for aqueous: the water trial runs anyway.)
-    if (unstable(phases_[test], P_kPa, true, true, out.stability_iterations, !has_aqueous)) {
-      phases_[2].x = trial_ / trial_.sum();
-      beta3_[0] = phases_[0].beta * 0.9;
-      beta3_[1] = phases_[1].beta * 0.9;
-      beta3_[2] = 0.1;
-      int iterations3 = 0;
-      bool converged3 = false;
-      const bool three = split_three_phase(P_kPa, iterations3, converged3);
-      out.flash_iterations += iterations3;
-      converged = converged3;
-      if (three) {
-        phase_count = 3;
-      } else {
-        // One phase vanished: keep the two that remain.
-        int kept = 0;
-        for (int p = 0; p < 3; ++p) {
-          if (phases_[p].beta > 0) {
-            if (kept != p) std::swap(phases_[kept], phases_[p]);
-            ++kept;
-          }
-        }
-        phase_count = kept;
-        // The trial may have led to a second oil where a vapour is missing beside an oil
-        // and water: once more from an ideal gas held on the vapour root.
-        if (converged && kept == 2) {
-          const int oil = phases_[0].x(w) <= phases_[1].x(w) ? 0 : 1;
-          if (vapour_trial_unstable(phases_[oil], P_kPa, out.stability_iterations)) {
-            phases_[2].x = trial_ / trial_.sum();
-            beta3_[0] = phases_[0].beta * 0.9;
-            beta3_[1] = phases_[1].beta * 0.9;
-            beta3_[2] = 0.1;
-            iterations3 = 0;
-            if (split_three_phase(P_kPa, iterations3, converged3)) {
-              phase_count = 3;
-              converged = converged3;
-            } else {
-              // Still two: not an answer with a vapour proven missing.
-              converged = false;
-            }
-            out.flash_iterations += iterations3;
-          }
-        }
-      }
-    }
-  }
+  if (water_and_more) seek_third_phase(P_kPa, out.stability_iterations, out.flash_iterations, phase_count, converged);
   if (!converged) {
     out.status = FlashStatus::NotConverged;
     out.message = "phase split did not converge";

@@ -13,7 +13,9 @@
 // outside [0, 1]) give status InvalidInput with a message; nothing is thrown by a flash.
 // Components at fraction 0 may be anywhere in the list; they stay at 0 in every phase.
 // A third phase is sought where water is present (it is then the aqueous liquid, or a
-// vapour beside hydrocarbon and aqueous liquids); two hydrocarbon liquids are not sought.
+// vapour beside hydrocarbon and aqueous liquids). Two hydrocarbon liquids are sought only
+// where the feed is a single liquid (the PT flash then splits it in two); a second
+// hydrocarbon liquid beside a vapour or beside an aqueous liquid is not sought.
 //
 // A Flasher owns its work arrays (sized once for the fluid, so a flash allocates only
 // when it fills a fresh FlashResult; the overloads taking `FlashResult&` reuse its
@@ -71,11 +73,18 @@ class Flasher {
   // gas for a liquid-like phase, Wilson otherwise), Wilson's liquid-like trial (with and
   // without water), a trial held on the cubic's other root, a nearly pure trial of each
   // light polar component, and a pure-water trial (first or last).
-  // Returns true if a trial has tm below the threshold; the trial's mole numbers are
-  // left in trial_.
+  // Returns true if a trial reaches tm below the threshold (at any iterate: a negative
+  // distance anywhere proves instability); the mole numbers of the trial's lowest
+  // iterate are left in trial_.
   bool unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,
                 bool water_first = false);
   Trial run_trial(double P_kPa, RootChoice root);
+  // A liquid-like phase that Wilson's trials call stable may still split into two
+  // liquids of unlike molecules; Wilson's K-values rank components by volatility alone
+  // and lean towards the heavy end. Trials on the liquid root unlike the phase in size
+  // (without most of its largest molecules) or in cohesion (nearly pure in its most or
+  // least cohesive component) reach the other liquid.
+  bool second_liquid_unstable(const Phase& phase, double P_kPa, int& iterations);
   // The ideal-gas trial of a liquid-like phase held on the vapour root alone.
   bool vapour_trial_unstable(const Phase& phase, double P_kPa, int& iterations);
   // Two-phase split from K-values in ln_k_; true if a proper split was found.
@@ -87,6 +96,8 @@ class Flasher {
   // A light polar component other than water (acentric factor above 0.4 below
   // 80 g/mol: the alcohols of the table), which gets a trial of its own.
   bool is_polar(Eigen::Index i) const;
+  // Whether one of phases_[0..count) is an aqueous liquid (liquid-like, over half water).
+  bool has_aqueous_phase(int count) const;
   bool solve_rachford_rice(double& beta);
   // The warm-start attempt of flash_pt; true if it produced the result.
   bool warm_split(double P_kPa, FlashResult& out);
@@ -94,6 +105,13 @@ class Flasher {
   // Three-phase split starting from phases_[0..2]; true if all three remain.
   bool split_three_phase(double P_kPa, int& iterations, bool& converged);
   bool solve_multiphase_rr(int phase_count);
+  // After a two-phase split of a fluid with water: a third phase if one is proven
+  // missing (phase_count becomes 3), or another pair of phases if the three-phase split
+  // falls back to two; `converged` false if a phase is still proven missing.
+  void seek_third_phase(double P_kPa, int& stability_iterations, int& flash_iterations, int& phase_count,
+                        bool& converged);
+  // Moves the phases of positive fraction to the front of phases_; returns their count.
+  int keep_present_phases();
   // The check of flash_result.h on phases_[0..count), each evaluated at its reported
   // composition; on failure `out` becomes NotConverged with the reason. True if it holds.
   bool accept_equilibrium(int count, FlashResult& out);
@@ -112,6 +130,7 @@ class Flasher {
   Eigen::VectorXd d_;         // ln x + ln phi(x) of the tested phase: the tangent plane
   Eigen::VectorXd ln_x_;      // ln x of the tested phase
   Eigen::VectorXd trial_;     // trial mole numbers
+  Eigen::VectorXd lowest_trial_;  // the trial of lowest negative distance seen in a run
   Eigen::VectorXd ln_k_;      // two-phase ln K = ln(y/x)
   // ln_k_ holds ln(x1 / x0) of phases_[1] and phases_[0] as they are (the split's Newton
   // stage keeps it so), which the equilibrium check then reuses.

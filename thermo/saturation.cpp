@@ -21,6 +21,11 @@ enum SaturationOutcome {
 constexpr int kInnerNewtonSteps = 2;
 constexpr double kMinPressure_kPa = 1e-10;
 constexpr double kMaxPressure_kPa = 1e7;
+// A vapour denser than this (compressibility factor) at a vapour fraction between is
+// tested for a missing vapour-like phase.
+constexpr double kDenseVapourZ = 0.8;
+// Dew points of other liquids tried below the first one found.
+constexpr int kDewRounds = 3;
 
 int count_of_phases(int liquids) { return 1 + liquids; }
 
@@ -318,20 +323,38 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
           continue;
         }
       }
+      if (liquids == 1 && !water_and_more && beta > 0 && beta < 1 && phases_[1].props.Z < kDenseVapourZ) {
+        // A split at a vapour fraction between is a PT equilibrium at the pressure found:
+        // a vapour-like phase proven missing there (near a three-phase region of methane
+        // and hydrogen sulfide, where the split found holds a dense liquid in the
+        // vapour's place) leaves it unconverged. A second hydrocarbon liquid beside the
+        // vapour is not sought, and a vapour near the ideal gas (whose Gibbs energy of
+        // mixing is convex) is not tested: the test would cost more than the search.
+        int stab = 0;
+        if (unstable(phases_[1], P, true, false, stab)) {
+          phases_[2].x = trial_ / trial_.sum();
+          phases_[2].root = RootChoice::MinimumGibbs;
+          evaluate(phases_[2], P);
+          phase_missing = root_like(phases_[2].props) == RootChoice::Vapour;
+        }
+        out.stability_iterations += stab;
+      }
       if (liquids == 1 && water_and_more && beta == 1 && !last) {
         // A dew point is where the first liquid appears: if the vapour is unstable here
         // towards a liquid of the other kind (water beside a hydrocarbon dew point, or
-        // the reverse), that liquid appears at a lower pressure.
-        int stab = 0;
-        const bool other = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
-        out.stability_iterations += stab;
-        if (other) {
+        // the reverse), that liquid appears at a lower pressure; tested again there, as
+        // a third kind (a hydrocarbon liquid holding an alcohol) may appear lower still.
+        bool solved = true;
+        for (int round = 0; solved; ++round) {
+          int stab = 0;
+          const bool other = unstable(phases_[1], P, true, true, stab, phases_[0].x(w) <= 0.5);
+          out.stability_iterations += stab;
+          if (!other) break;
           Eigen::VectorXd& x = phases_[0].x;
           x = trial_ / trial_.sum();
           evaluate(phases_[0], P);
-          if (root_like(phases_[0].props) != RootChoice::Liquid) {
+          if (round == kDewRounds || root_like(phases_[0].props) != RootChoice::Liquid) {
             phase_missing = true;
-            settled = true;
             break;
           }
           phases_[0].root = RootChoice::Liquid;
@@ -339,8 +362,16 @@ void Flasher::flash_t_beta(double T_K, double beta, std::span<const double> z, F
           const double P_first = P;
           P *= 0.5;
           outcome = saturation_solve(beta, 1, P, iterations, converged);
-          if (outcome != kSolved || !converged) break;
-          if (!(P < P_first)) phase_missing = true;
+          solved = outcome == kSolved && converged;
+          if (solved && !(P < P_first)) {
+            phase_missing = true;
+            break;
+          }
+        }
+        if (!solved) break;
+        if (phase_missing) {
+          settled = true;
+          break;
         }
       }
       settled = true;

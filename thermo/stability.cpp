@@ -1,5 +1,7 @@
-// Michelsen's tangent-plane stability analysis: Wilson vapour- and liquid-like trials
-// and a pure-water trial, by successive substitution and then Newton in 2 sqrt(W).
+// Michelsen's tangent-plane stability analysis: Wilson vapour- and liquid-like trials,
+// trials for a second liquid and a pure-water trial, by successive substitution and then
+// Newton in 2 sqrt(W) (where its Hessian is positive definite, else substitution: an
+// indefinite Newton step heads for a saddle).
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +25,10 @@ constexpr double kTinyMoles = 1e-300;
 Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
   Trial t;
   const auto m = static_cast<Eigen::Index>(active_.size());
+  // Any trial with a negative distance proves the phase unstable, whether or not the
+  // iteration then converges: the lowest such trial is kept. Near a critical point a
+  // trial can pass through negative distances and still fall back onto the phase.
+  double lowest_tm = 0;
   for (int it = 1; it <= options_.max_iterations; ++it) {
     t.iterations = it;
     const bool newton = it > kTrialSubstitutions;
@@ -41,6 +47,10 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
       max_dev = std::max(max_dev, std::abs(ln_w - ln_w_sum - ln_x_(i)));
     }
     t.tm = tm;
+    if (tm < kUnstableTm && tm < lowest_tm) {
+      lowest_tm = tm;
+      lowest_trial_ = trial_;
+    }
     if (max_h < 1e-10) break;
     // A clearly negative distance already proves instability; the split refines the rest.
     if (options_.end_proven_unstable_trials && tm < kProvenUnstableTm && it >= 2) break;
@@ -62,7 +72,7 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
         hessian_(k, k) += 1.0 + 0.5 * gradient_(k);
         step_(k) = -sk * gradient_(k);
       }
-      if (solve_newton_step(hessian_, step_, m, cholesky_)) {
+      if (solve_symmetric_in_place(hessian_, step_, m, cholesky_)) {
         stepped = true;
         for (Eigen::Index k = 0; k < m; ++k) {
           const Eigen::Index i = active_[static_cast<std::size_t>(k)];
@@ -76,6 +86,11 @@ Flasher::Trial Flasher::run_trial(double P_kPa, RootChoice root) {
     if (!stepped) {
       for (Eigen::Index i : active_) trial_(i) = std::max(std::exp(d_(i) - work_(i)), kTinyMoles);
     }
+  }
+  if (lowest_tm < 0 && (t.trivial || lowest_tm < t.tm)) {
+    trial_ = lowest_trial_;
+    t.tm = lowest_tm;
+    t.trivial = false;
   }
   return t;
 }
@@ -91,6 +106,47 @@ bool Flasher::vapour_trial_unstable(const Phase& phase, double P_kPa, int& itera
   const Trial t = run_trial(P_kPa, RootChoice::Vapour);
   iterations += t.iterations;
   return !t.trivial && t.tm < kUnstableTm;
+}
+
+bool Flasher::second_liquid_unstable(const Phase& phase, double P_kPa, int& iterations) {
+  if (root_like(phase.props) != RootChoice::Liquid || active_.size() < 2) return false;
+  // Liquids of unlike molecules split: by size (the second liquid holds least of the
+  // largest molecules, as aromatics beside a heavy paraffin) or by cohesion (the
+  // solubility parameter sqrt(a_i) / b_i of regular-solution theory, as hydrogen
+  // sulfide beside methane). Trials: without most of the largest molecule; without most
+  // of every molecule larger than the phase's mean; nearly pure in the component of the
+  // highest, then of the lowest solubility parameter.
+  const Eigen::VectorXd& b = fluid_.b();
+  const Eigen::MatrixXd& a = mixture_.a_ij();
+  auto cohesion = [&](Eigen::Index i) { return std::sqrt(std::max(a(i, i), 0.0)) / b(i); };
+  Eigen::Index largest = active_.front(), most_cohesive = largest, least_cohesive = largest;
+  double mean_b = 0;
+  for (Eigen::Index i : active_) {
+    if (b(i) > b(largest)) largest = i;
+    if (cohesion(i) > cohesion(most_cohesive)) most_cohesive = i;
+    if (cohesion(i) < cohesion(least_cohesive)) least_cohesive = i;
+    mean_b += phase.x(i) * b(i);
+    ln_x_(i) = std::log(phase.x(i));
+    d_(i) = ln_x_(i) + phase.ln_phi(i);
+  }
+  int larger_than_mean = 0;
+  for (Eigen::Index i : active_) larger_than_mean += b(i) > mean_b ? 1 : 0;
+  for (int pass = 0; pass < 4; ++pass) {
+    if (pass == 1 && larger_than_mean < 2) continue;  // the same trial as the first
+    trial_.setZero();
+    for (Eigen::Index i : active_) {
+      switch (pass) {
+        case 0: trial_(i) = i == largest ? 1e-3 * phase.x(i) : phase.x(i); break;
+        case 1: trial_(i) = b(i) > mean_b ? 1e-3 * phase.x(i) : phase.x(i); break;
+        case 2: trial_(i) = i == most_cohesive ? 1.0 : 1e-3 * phase.x(i); break;
+        default: trial_(i) = i == least_cohesive ? 1.0 : 1e-3 * phase.x(i); break;
+      }
+    }
+    const Trial t = run_trial(P_kPa, RootChoice::Liquid);
+    iterations += t.iterations;
+    if (!t.trivial && t.tm < kUnstableTm) return true;
+  }
+  return false;
 }
 
 bool Flasher::unstable(const Phase& phase, double P_kPa, bool wilson_trials, bool water_trial, int& iterations,

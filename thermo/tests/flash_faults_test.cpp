@@ -139,9 +139,10 @@ TEST(FlashFaults, EachGivesACheckedEquilibriumOrSaysItHasNone) {
 
 // Phases that the stability trials once missed, from the long property sweep: a second
 // liquid of unlike hydrocarbons (a heavy paraffinic cut or eicosane beside aromatics or
-// a dense cut, hydrogen sulfide beside methane), free water after a three-phase split fell back onto the two phases it
-// had, a dense near-critical split whose trial passed through negative distances and
-// fell back, and a dew point below a water dew point. Each is now found.
+// a dense cut, hydrogen sulfide beside methane), free water after a three-phase split
+// fell back onto the two phases it had, a dense near-critical split whose trial passed
+// through negative distances and fell back, and a dew point below a water dew point.
+// Each is now found.
 struct MissedPhaseCase {
   const char* what;
   std::vector<PetroleumCut> cuts;  // pseudo-components first, then the named ones
